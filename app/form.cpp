@@ -1,0 +1,33 @@
+#include "app/form.h"
+
+#include <new>
+
+TForm1::TForm1(Platform& platform_, Options options_)
+    : platform(platform_), options(std::move(options_)), HttpClient1(platform_) {
+    Edit6.onChange = [this] { Edit6Change(); };
+    Edit7.onChange = [this] { Edit7Change(); };
+    StringGrid5.visible = false;
+    StringGrid11.visible = false;
+    for (WorkingTable* hidden : {&StringGrid2, &StringGrid3, &StringGrid4, &StringGrid6,
+                                 &StringGrid7, &StringGrid8, &StringGrid9, &StringGrid10})
+        hidden->visible = false;
+    // A server that accepts and never answers must not hang the program.
+    HttpClient1.TimeOut = 30000;
+}
+
+void TForm1::run(void (TForm1::*action)()) {
+    run([this, action] { (this->*action)(); });
+}
+
+void TForm1::run(const std::function<void()>& action) {
+    WaitCursor wait(platform);
+    try {
+        action();
+    } catch (const EAbort&) {
+        // The user has been told already.
+    } catch (const Exception& e) {
+        platform.showError(errorBoxText(e.message()));
+    } catch (const std::bad_alloc&) {
+        platform.showError(errorBoxText("メモリが不足しています"));
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Every file of the system lies at a fixed place under the data root.
+#include <filesystem>
+
+namespace data {
+
+struct DataRoot {
+    std::filesystem::path root;
+
+    std::filesystem::path priceFile() const { return root / "quendal" / "デ-タ一覧.csv"; }
+    std::filesystem::path codeListFile() const { return root / "quendal" / "zenncode.txt"; }
+    std::filesystem::path dateFile() const { return root / "quendal" / "hizuke.csv"; }
+    std::filesystem::path pageFile() const { return root / "quendal" / "rireki.txt"; }
+    std::filesystem::path settingsFile() const { return root / "dravik" / "memo.csv"; }
+    std::filesystem::path servicesFile() const { return root / "dravik" / "services.csv"; }
+    std::filesystem::path candidateFile() const { return root / "kouho" / "kabuka" / "kabuka.csv"; }
+};
+
+}  // namespace data

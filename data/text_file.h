@@ -1,0 +1,26 @@
+#pragma once
+// The one way files are read and written: CP932 on disk, UTF-8 in memory; lines end
+// in CR, LF or CR LF on reading and CR LF on writing. Writes go to a temporary file
+// that is renamed over the old one, so a failed write never leaves half a file.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace data {
+
+using Path = std::filesystem::path;
+
+// Throws EFileError "ファイル %s は開けません".
+std::string readBytes(const Path& path);
+// Throws EFileError "ファイル %s を作成できません".
+void writeBytes(const Path& path, std::string_view bytes);
+
+std::string readText(const Path& path);
+std::vector<std::string> readLines(const Path& path);
+void writeLines(const Path& path, const std::vector<std::string>& lines);
+
+// The path as the user reads it in a message.
+inline std::string pathText(const Path& path) { return path.string(); }
+
+}  // namespace data

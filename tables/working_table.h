@@ -1,0 +1,47 @@
+#pragma once
+// A two-dimensional table of text cells addressed (column, row). Storage does not
+// depend on the row and column counts: cells outside the counts keep their text.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class WorkingTable {
+public:
+    WorkingTable(int colCount, int rowCount, int fixedCols = 1, int fixedRows = 1);
+
+    // Empty text when never written; never fails for large coordinates.
+    const std::string& cell(int col, int row) const;
+    void setCell(int col, int row, std::string text);
+
+    int colCount() const { return colCount_; }
+    int rowCount() const { return rowCount_; }
+    void setColCount(int count);
+    void setRowCount(int count);
+    int fixedCols() const { return fixedCols_; }
+    int fixedRows() const { return fixedRows_; }
+
+    // Every stored cell of the row becomes empty text, also beyond the column count.
+    void clearRow(int row);
+    // Clear the row, then store the fields from column 0 on; an empty field is stored
+    // as " "; fields beyond the column count are dropped.
+    void fillRow(int row, const std::vector<std::string>& fields);
+    void rowFromCommaText(int row, std::string_view text);
+    void rowFromLineList(int row, std::string_view text);
+    // Columns 0 to column count - 1 joined by the comma-text rules.
+    std::string rowToCommaText(int row) const;
+
+    // Shown on screen (only meaningful for the visible tables).
+    bool visible = true;
+
+    // Grows with every change of a cell or a count, so a view can tell it is stale.
+    std::uint64_t revision() const { return revision_; }
+
+private:
+    std::vector<std::vector<std::string>> rows_;
+    int colCount_;
+    int rowCount_;
+    int fixedCols_;
+    int fixedRows_;
+    std::uint64_t revision_ = 0;
+};
