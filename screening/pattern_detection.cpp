@@ -1,6 +1,133 @@
-#include "app/form.h"
+// The screening column build, the pattern check and the pattern test: the form's side
+// of screening/patterns.h.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
-// Not built yet.
-void TForm1::Button38Click() { throw Exception("Button38Click: 未実装"); }
-void TForm1::Button39Click() { throw Exception("Button39Click: 未実装"); }
-void TForm1::Button42Click() { throw Exception("Button42Click: 未実装"); }
+#include "app/form.h"
+#include "screening/patterns.h"
+#include "tables/convert.h"
+#include "tables/errors.h"
+
+namespace {
+
+using screening::Mark;
+using screening::Pattern;
+
+constexpr int kBoxIndexColumn = 198;
+constexpr int kSeriesColumn = 199;
+constexpr int kSeriesDateColumn = 2;
+
+// The chart grid's marks and the extreme records in rows 0 and 1 of the box-date grid.
+class GridChartCells : public screening::ChartCells {
+  public:
+    GridChartCells(const WorkingTable& chart, const WorkingTable& boxDates)
+        : chart_(chart), boxDates_(boxDates) {}
+
+    Mark mark(int col, int row) const override {
+        const std::string& text = chart_.cell(col, row);
+        if (text == screening::kRisingMark) return Mark::Rising;
+        if (text == screening::kFallingMark) return Mark::Falling;
+        return Mark::None;
+    }
+    std::optional<int> topBox(int col) const override { return recordBox(col, 0); }
+    std::optional<int> bottomBox(int col) const override { return recordBox(col, 1); }
+
+  private:
+    // The box index is the integer before the first "A" of the record.
+    std::optional<int> recordBox(int col, int row) const {
+        if (col < 2) return std::nullopt;
+        const std::string& record = boxDates_.cell(col, row);
+        const auto a = record.find('A');
+        if (a == std::string::npos) return std::nullopt;
+        return toInt(std::string_view(record).substr(0, a));
+    }
+
+    const WorkingTable& chart_;
+    const WorkingTable& boxDates_;
+};
+
+std::string recordText(const screening::ExtremeRecord& record, const WorkingTable& prices,
+                       const WorkingTable& dates) {
+    std::string text = intToStr(record.box);
+    text += 'A';
+    text += prices.cell(kSeriesColumn, record.day);
+    text += 'B';
+    if (record.dated) text += dates.cell(kSeriesDateColumn, record.day);
+    return text;
+}
+
+// Reads the pattern's counter, runs its test, and on a match lists the stock in the
+// pattern's column of the results list. The counter is written back either way.
+bool recordPattern(TForm1& form, Pattern pattern, const screening::ChartCells& chart,
+                   int lastColumn) {
+    WorkingTable& settings = form.StringGrid3;
+    const int col = screening::counterCol(pattern), row = screening::counterRow(pattern);
+    int count = toInt(settings.cell(col, row));
+    const bool found = screening::matches(pattern, chart, lastColumn);
+    if (found) {
+        ++count;
+        form.StringGrid11.setCell(screening::listColumn(pattern), count, form.Edit1.text());
+    }
+    settings.setCell(col, row, intToStr(count));
+    return found;
+}
+
+}  // namespace
+
+void TForm1::Button38Click() {
+    WaitCursor wait(platform);
+    const int shown = toInt(Edit2.text());
+    StringGrid3.setCell(1, 4, std::string(screening::kFallingMark));
+
+    // Empty cells are days without a price; any other text must be a whole number,
+    // which is checked once the days in use are known.
+    std::vector<std::optional<int>> boxes(static_cast<std::size_t>(std::max(shown, 0)));
+    int oldestBadDay = 0;
+    for (int d = 1; d <= shown; ++d) {
+        const std::string& text = StringGrid2.cell(kBoxIndexColumn, d);
+        if (text.empty()) continue;
+        const auto value = tryToInt(text);
+        boxes[static_cast<std::size_t>(d - 1)] = value.value_or(0);
+        if (!value) oldestBadDay = d;
+    }
+    const screening::ColumnBuild build = screening::buildScreeningColumns(boxes);
+    if (oldestBadDay > 0 && oldestBadDay <= build.startDay)
+        throwNotInteger(StringGrid2.cell(kBoxIndexColumn, oldestBadDay));
+    if (build.startDay != shown) Edit2.setText(intToStr(build.startDay));
+
+    for (const screening::MarkedBox& box : build.boxes) {
+        StringGrid1.setCell(
+            box.col, box.row,
+            std::string(box.rising ? screening::kRisingMark : screening::kFallingMark));
+        StringGrid5.setCell(box.col, box.row, StringGrid4.cell(kSeriesDateColumn, box.day));
+    }
+    for (const screening::ColumnRecords& records : build.records) {
+        StringGrid5.setCell(records.col, 0, recordText(records.top, StringGrid2, StringGrid4));
+        StringGrid5.setCell(records.col, 1, recordText(records.bottom, StringGrid2, StringGrid4));
+    }
+    StringGrid3.setCell(
+        1, 4, std::string(build.rising ? screening::kRisingMark : screening::kFallingMark));
+    StringGrid3.setCell(1, 7, build.level ? intToStr(*build.level) : std::string());
+    StringGrid3.setCell(1, 17, intToStr(build.lastColumn));
+    StringGrid1.setColCount(build.lastColumn + 2);
+    StringGrid5.setColCount(build.lastColumn + 2);
+}
+
+void TForm1::Button39Click() {
+    WaitCursor wait(platform);
+    const int lastColumn = toInt(StringGrid3.cell(1, 17));
+    const GridChartCells chart(StringGrid1, StringGrid5);
+    // Columns K - 2 and K share their direction, so at most one breakout matches.
+    for (const Pattern breakout : {Pattern::DoubleTop, Pattern::DoubleBottom})
+        if (recordPattern(*this, breakout, chart, lastColumn)) Button42Click();
+}
+
+void TForm1::Button42Click() {
+    WaitCursor wait(platform);
+    const int lastColumn = toInt(StringGrid3.cell(1, 17));
+    const GridChartCells chart(StringGrid1, StringGrid5);
+    for (const Pattern pattern : screening::kFollowUpPatterns)
+        recordPattern(*this, pattern, chart, lastColumn);
+}
