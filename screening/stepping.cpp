@@ -1,15 +1,85 @@
-#include "app/form.h"
+// Stepping from stock to stock ("順次", "戻る") and the data-source mode toggle.
+// The current position (1, 1) is a price-table column in "quendal" mode and a
+// candidate-table row in "kouho" mode.
+#include <algorithm>
 
-// Not built yet.
+#include "app/form.h"
+#include "tables/convert.h"
+
+namespace {
+
+constexpr int kLastStockColumn = 197;
+
+int position(const TForm1& form) {
+    return toInt(form.StringGrid3.cell(1, 1));
+}
+int rangeStartRow(const TForm1& form) {
+    return toInt(form.StringGrid3.cell(3, 13));
+}
+int rangeEndRow(const TForm1& form) {
+    return toInt(form.StringGrid3.cell(3, 14));
+}
+
+const std::string& stockHeader(const TForm1& form, int col) {
+    return form.StringGrid2.cell(col, 0);
+}
+const std::string& candidateCode(const TForm1& form, int row) {
+    return form.StringGrid10.cell(0, row);
+}
+
+}  // namespace
+
 void TForm1::Button41Click() {
-    throw Exception("Button41Click: 未実装");
+    const int p = position(*this);
+    if (Edit8.text() == "quendal") {
+        // After the last stock column the step wraps to the first.
+        const int next = std::max(std::min(p, kLastStockColumn) + 1, 1);
+        const std::string& header = stockHeader(*this, next);
+        Edit1.setText(header.empty() ? stockHeader(*this, 1) : header);
+        Button3Click();
+        return;
+    }
+    const int end = rangeEndRow(*this);
+    if (p < end) {
+        Edit1.setText(candidateCode(*this, p + 1));
+        Button3Click();
+    } else {
+        // The range end row: show its code, chart nothing.
+        Edit1.setText(candidateCode(*this, end));
+    }
 }
+
 void TForm1::Button26Click() {
-    throw Exception("Button26Click: 未実装");
+    Button41Click();
 }
+
 void TForm1::Button27Click() {
-    throw Exception("Button27Click: 未実装");
+    const int start = rangeStartRow(*this);
+    const bool quendal = Edit8.text() == "quendal";
+    if (!quendal && !hasValue(StringGrid10.cell(1, start))) return;  // no candidate data
+    const int p = position(*this);
+    if (quendal) {
+        // At the first stock column, and when the last chart found no stock
+        // (position 0), the first stock is charted.
+        const int previous = std::clamp(p - 1, 1, kLastStockColumn);
+        Edit1.setText(stockHeader(*this, previous));
+    } else {
+        // At the range start row, and when the last chart found no stock, the first
+        // stock of the range is charted.
+        Edit1.setText(candidateCode(*this, p == start || p <= 0 ? start : p - 1));
+    }
+    Button3Click();
 }
+
 void TForm1::Edit8Click() {
-    throw Exception("Edit8Click: 未実装");
+    if (Edit8.text() == "kouho") {
+        Edit8.setText("quendal");
+        StringGrid3.setCell(1, 15, "quendal");
+        Panel5.visible = false;
+        StringGrid3.setCell(1, 1, "3");
+    } else {
+        Edit8.setText("kouho");
+        StringGrid3.setCell(1, 15, "kouho");
+    }
+    Edit1DblClick();
 }
