@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/text_file.h"
+#include "tables/comma_text.h"
 #include "tests/support.h"
 
 namespace screening_testing {
@@ -63,13 +64,18 @@ struct ScreeningForm : testing_support::FormFixture {
         for (int day = 1; day <= days; ++day) header += "," + dateOfDay(day);
         lines.push_back(header);
         for (std::size_t i = 0; i < lineCodes.size(); ++i) {
-            std::string line = lineCodes[i];
+            std::string line = tables::quoteField(lineCodes[i]);
             std::vector<std::string> prices =
                 i < series.size() ? series[i] : std::vector<std::string>{};
             std::reverse(prices.begin(), prices.end());
             for (const auto& price : prices) line += "," + price;
             lines.push_back(line);
         }
+        writeCandidateLines(lines);
+    }
+
+    void writeCandidateLines(const std::vector<std::string>& lines) {
+        std::filesystem::create_directories(root().candidateFile().parent_path());
         data::writeLines(root().candidateFile(), lines);
     }
 
