@@ -10,12 +10,14 @@
 
 #include "app/form.h"
 #include "app/platform.h"
+#include "screening/patterns.h"
+#include "screening/screening.h"
 
 namespace {
 
 // Messages and errors go to the standard error stream as they arise.
 class TerminalPlatform : public Platform {
-public:
+  public:
     void showMessage(const std::string& text) override {
         std::cerr << text << '\n';
         ++shown;
@@ -126,11 +128,73 @@ int chartCommand(int argc, char** argv) {
     return 0;
 }
 
+// dravik-cli screen: the screening run "選別" on the form, then the results list.
+int screenCommand(int argc, char** argv) {
+    constexpr const char* usage =
+        "usage: dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
+        "                         [--ratio R | --cohen] [--columns] [--root DIR]\n";
+    const auto args = parse(argc, argv, {"--from", "--to", "--days", "--ratio", "--root"});
+    if (!args || !args->positional.empty()) {
+        std::cerr << usage;
+        return 2;
+    }
+    const auto& options = args->options;
+    struct ScreenPlatform : TerminalPlatform {
+        void showError(const std::string& text) override {
+            TerminalPlatform::showError(text);
+            ++errors;
+        }
+        int errors = 0;
+    } platform;
+    const std::filesystem::path root =
+        options.count("--root") ? std::filesystem::path(options.at("--root")) : defaultRoot();
+    TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
+    if (!loadForChart(form, platform) || form.StringGrid8.rowCount() < 2) {
+        if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';
+        return 1;
+    }
+    const bool kouho = options.count("--kouho") > 0;
+    form.run([&] {
+        // As after start-up: no range resolved, no candidate data loaded.
+        form.StringGrid3.setCell(3, 13, "0");
+        form.StringGrid3.setCell(3, 14, "0");
+        if (options.count("--from")) form.Edit6.setText(options.at("--from"));
+        if (options.count("--to")) form.Edit7.setText(options.at("--to"));
+        form.StringGrid3.setCell(1, 16, "0");
+        if (options.count("--days")) form.Edit2.setText(options.at("--days"));
+        if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));
+        if (options.count("--cohen")) form.Edit3.setText("コーエン");
+        if (kouho) form.Edit8.setText("kouho");
+    });
+    if (kouho && platform.errors == 0) form.run(&TForm1::Button31Click);  // "読込"
+    if (platform.errors != 0) return 1;
+    form.run(&TForm1::Button37Click);
+
+    if (options.count("--columns")) {
+        const WorkingTable& list = form.StringGrid11;
+        for (int row = 0; row < list.rowCount(); ++row) {
+            std::string line;
+            for (int col = 0; col < list.colCount(); ++col)
+                line += (col > 0 ? "\t" : "") + list.cell(col, row);
+            std::cout << line << '\n';
+        }
+    } else {
+        const auto columns = screening::resultColumns(form.StringGrid3, form.StringGrid11);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            std::cout << screening::kPatternCaptions[i];
+            for (const auto& code : columns[i]) std::cout << '\t' << code;
+            std::cout << '\n';
+        }
+    }
+    return platform.errors == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "chart") return chartCommand(argc, argv);
+    if (command == "screen") return screenCommand(argc, argv);
     std::cerr << kUsage;
     return 2;
 }
