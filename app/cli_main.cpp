@@ -149,7 +149,7 @@ int screenCommand(int argc, char** argv) {
     const std::filesystem::path root =
         options.count("--root") ? std::filesystem::path(options.at("--root")) : defaultRoot();
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForChart(form, platform) || form.StringGrid8.rowCount() < 2) {
+    if (!loadForChart(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';
         return 1;
     }
@@ -160,6 +160,9 @@ int screenCommand(int argc, char** argv) {
         form.StringGrid3.setCell(3, 14, "0");
         if (options.count("--from")) form.Edit6.setText(options.at("--from"));
         if (options.count("--to")) form.Edit7.setText(options.at("--to"));
+        // The range counts as saved, as "読込" expects.
+        form.StringGrid3.setCell(1, 13, form.Edit6.text());
+        form.StringGrid3.setCell(1, 14, form.Edit7.text());
         form.StringGrid3.setCell(1, 16, "0");
         if (options.count("--days")) form.Edit2.setText(options.at("--days"));
         if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));

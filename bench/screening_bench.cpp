@@ -1,0 +1,109 @@
+// Screening over the generated sample data: a "quendal" pass over every stock column
+// of the price file, and a "kouho" screening of the whole code range 1301 to 9997
+// with the candidate file loads.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/form.h"
+#include "data/text_file.h"
+
+namespace {
+
+std::filesystem::path sampleRoot() {
+    if (const char* root = std::getenv("DRAVIK_SAMPLE_DATA"); root && *root) return root;
+    return std::filesystem::path(DRAVIK_BINARY_DIR) / "sample-data";
+}
+
+// Until the code list load is part of every build, the bench lays the list into the
+// code table the same way: one line per row, tabs as commas, all in column 0.
+void loadCodeList(TForm1& form) {
+    try {
+        form.Button25Click();
+    } catch (const Exception&) {
+        const auto lines = data::readLines(form.options.root.codeListFile());
+        form.StringGrid8.setColCount(5);
+        form.StringGrid8.setRowCount(static_cast<int>(lines.size()));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::string line = lines[i];
+            std::replace(line.begin(), line.end(), '\t', ',');
+            form.StringGrid8.rowFromLineList(static_cast<int>(i), line);
+        }
+    }
+}
+
+// The form as start-up leaves it for screening: code list and price table read, no
+// range resolved, no candidate data loaded.
+std::unique_ptr<TForm1> sampleForm(HeadlessPlatform& platform) {
+    auto form = std::make_unique<TForm1>(platform, TForm1::Options{{sampleRoot()}, {}});
+    TForm1& f = *form;
+    f.Edit6.onChange = [&f] { f.StringGrid3.setCell(1, 16, "0"); };
+    f.Edit7.onChange = [&f] { f.StringGrid3.setCell(1, 16, "0"); };
+    loadCodeList(f);
+    f.Button2Click();
+    f.StringGrid3.setCell(3, 13, "0");
+    f.StringGrid3.setCell(3, 14, "0");
+    f.StringGrid3.setCell(1, 16, "0");
+    return form;
+}
+
+void requireClean(benchmark::State& state, const HeadlessPlatform& platform) {
+    if (!platform.errors.empty()) state.SkipWithError(platform.errors.front().c_str());
+}
+
+int listedCount(const TForm1& form) {
+    int count = 0;
+    for (int col = 1; col <= 10; ++col)
+        for (int row = 1; !form.StringGrid11.cell(col, row).empty(); ++row) ++count;
+    return count;
+}
+
+void BM_QuendalPass(benchmark::State& state) {
+    HeadlessPlatform platform;
+    std::unique_ptr<TForm1> form;
+    try {
+        form = sampleForm(platform);
+    } catch (const Exception& e) {
+        state.SkipWithError(e.message().c_str());
+        return;
+    }
+    form->Edit6.setText("1301");
+    form->Edit7.setText("9997");
+    for (auto _ : state) {
+        form->Edit2.setText("500");
+        form->run(&TForm1::Button37Click);
+    }
+    requireClean(state, platform);
+    state.counters["listed"] = listedCount(*form);
+}
+BENCHMARK(BM_QuendalPass)->Unit(benchmark::kMillisecond);
+
+void BM_KouhoScreeningWithLoads(benchmark::State& state) {
+    int listed = 0;
+    for (auto _ : state) {
+        HeadlessPlatform platform;
+        std::unique_ptr<TForm1> form;
+        try {
+            form = sampleForm(platform);
+        } catch (const Exception& e) {
+            state.SkipWithError(e.message().c_str());
+            return;
+        }
+        form->Edit8.setText("kouho");
+        form->Edit6.setText("1301");
+        form->Edit7.setText("9997");
+        form->StringGrid3.setCell(1, 13, "1301");  // the saved range
+        form->StringGrid3.setCell(1, 14, "9997");
+        form->run(&TForm1::Button31Click);  // "読込": the range rows of the candidate file
+        form->run(&TForm1::Button37Click);
+        requireClean(state, platform);
+        listed = listedCount(*form);
+    }
+    state.counters["listed"] = listed;
+}
+BENCHMARK(BM_KouhoScreeningWithLoads)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
