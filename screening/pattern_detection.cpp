@@ -95,7 +95,7 @@ void TForm1::Button38Click() {
     const screening::ColumnBuild build = screening::buildScreeningColumns(boxes);
     if (oldestBadDay > 0 && oldestBadDay <= build.startDay)
         throwNotInteger(StringGrid2.cell(kBoxIndexColumn, oldestBadDay));
-    if (build.startDay != shown) Edit2.setText(intToStr(build.startDay));
+    if (build.startDay < shown) Edit2.setText(intToStr(build.startDay));
 
     for (const screening::MarkedBox& box : build.boxes) {
         StringGrid1.setCell(
