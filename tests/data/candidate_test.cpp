@@ -158,4 +158,19 @@ TEST_F(CandidateLoad, ASavedRangeCodeThatIsNoNumberStopsBeforeLoading) {
     EXPECT_EQ(candidate(0, 1), "");
 }
 
+TEST_F(CandidateLoad, ScreeningAfterTheLoadStartsAtTheFirstCodeAtOrAboveTheStartCode) {
+    std::vector<std::vector<std::string>> series(kCodes.size(), kDoubleTop);
+    for (auto& days : series)
+        while (days.size() < 12) days.insert(days.begin(), days.front());
+    candidateFile(kCodes, series);
+    form->Edit6.setText("1302");  // not listed: the range starts at the row of 1301
+    form->Edit7.setText("9997");
+    load();
+    form->run(&TForm1::Button37Click);
+    EXPECT_EQ(firstError(), "");
+    EXPECT_EQ(setting(3, 13), "1");
+    EXPECT_EQ(listed(1), (std::vector<std::string>{"1332見本食品", "5000見本電機"}));
+    EXPECT_EQ(form->Button37.caption, "選別");
+}
+
 }  // namespace
