@@ -554,13 +554,11 @@ void writeSampleRoot(const Options& options) {
         tradingDaysBack(kNewestDay, std::max({options.days, kDateFileRows, kCandidateDays}));
     const auto columns = priceColumns(stocks, options);
 
+    // The saved codes are plain four-digit codes; a chart run shows the whole header.
     const Stock* chartStock = findDesign(stocks, "reversal-up", 0);
     const Stock* candidateStock = findDesign(stocks, "triple-top", 0);
-    std::string chartCode = std::to_string(chartStock->code);
-    for (const auto& column : columns) {
-        if (column.stock == chartStock) chartCode = column.header;
-    }
-    const std::string candidateCode = std::to_string(candidateStock->code) + candidateStock->name;
+    const std::string chartCode = std::to_string(chartStock->code);
+    const std::string candidateCode = std::to_string(candidateStock->code);
 
     data::writeLines(root.priceFile(), priceFileLines(columns, days, options.days));
     data::writeLines(root.codeListFile(), codeListLines(stocks));
