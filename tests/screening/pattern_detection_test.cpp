@@ -143,22 +143,6 @@ TEST(PatternCheckCells, ListsTheStockUnderDoubleTopAndTripleTopInOnePass) {
     EXPECT_EQ(form.StringGrid3.cell(1, 19), "0");
 }
 
-TEST(PatternCheckCells, DoubleBottomFollowUpsFillTheirOwnColumns) {
-    FormFixture f;
-    TForm1& form = *f.form;
-    resetCounters(form);
-    screen(form, "2001", {5, 15, 8, 17, 10, 18});         // bearish signal
-    screen(form, "2002", {5, 15, 8, 17, 6, 18, 10, 19});  // bearish triangle
-    screen(form, "2003", {5, 19, 8, 17, 8, 15, 8, 16});   // reversal down
-    screen(form, "2004", {5, 15, 8, 15, 9, 16});          // triple bottom
-    EXPECT_EQ(listColumn(form, 2), (std::vector<std::string>{"2001", "2002", "2003", "2004"}));
-    EXPECT_EQ(listColumn(form, 4), (std::vector<std::string>{"2001"}));
-    EXPECT_EQ(listColumn(form, 6), (std::vector<std::string>{"2004"}));
-    EXPECT_EQ(listColumn(form, 8), (std::vector<std::string>{"2003"}));
-    EXPECT_EQ(listColumn(form, 10), (std::vector<std::string>{"2002"}));
-    EXPECT_EQ(form.StringGrid3.cell(5, 19), "1");
-}
-
 TEST(PatternCheckCells, AnUnmarkedColumnTwoMatchesNothingWhateverItsRecordsSay) {
     FormFixture f;
     TForm1& form = *f.form;
@@ -174,17 +158,6 @@ TEST(PatternCheckCells, AnUnmarkedColumnTwoMatchesNothingWhateverItsRecordsSay) 
     form.Button39Click();
     EXPECT_EQ(listColumn(form, 2), (std::vector<std::string>{"3001"}));
     EXPECT_TRUE(listColumn(form, 6).empty());
-}
-
-TEST(PatternCheckCells, CounterThatIsNoNumberStopsTheCheck) {
-    FormFixture f;
-    TForm1& form = *f.form;
-    resetCounters(form);
-    form.StringGrid3.setCell(1, 18, "");
-    laySeries(form, "1301", {10, 15});
-    form.Button38Click();
-    EXPECT_THROW(form.Button39Click(), EConvertError);
-    EXPECT_EQ(f.platform.waitDepth, 0);
 }
 
 }  // namespace

@@ -257,14 +257,4 @@ TEST(PatternTests, ColumnsBelowTwoAreNeverRead) {
     EXPECT_GE(chart.lowestColumnRead, 2);
 }
 
-TEST(PatternCounters, SitInRowsEighteenAndNineteen) {
-    EXPECT_EQ(screening::counterCol(Pattern::DoubleTop), 1);
-    EXPECT_EQ(screening::counterRow(Pattern::DoubleTop), 18);
-    EXPECT_EQ(screening::counterCol(Pattern::DoubleBottom), 1);
-    EXPECT_EQ(screening::counterRow(Pattern::DoubleBottom), 19);
-    EXPECT_EQ(screening::counterCol(Pattern::BearishTriangle), 5);
-    EXPECT_EQ(screening::counterRow(Pattern::BearishTriangle), 19);
-    EXPECT_EQ(screening::caption(Pattern::ReversalUp), "逆転上昇");
-}
-
 }  // namespace

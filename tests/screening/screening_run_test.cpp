@@ -22,19 +22,6 @@ struct ScreeningRun : ::testing::Test, ScreeningForm {
 
 // --- Range resolution -----------------------------------------------------------
 
-TEST(RangeRow, SameCodeOrTheLastCodeBelowIt) {
-    WorkingTable codes(5, 5);
-    codes.setRowCount(5);
-    codes.setCell(0, 1, "1301 見本水産");
-    codes.setCell(0, 2, "5999 見本");
-    codes.setCell(0, 3, "6001 見本電機");
-    codes.setCell(0, 4, "6001 重複");
-    EXPECT_EQ(screening::rangeRow(codes, "6001"), 4);  // the last of two
-    EXPECT_EQ(screening::rangeRow(codes, "6000"), 2);
-    EXPECT_EQ(screening::rangeRow(codes, "1000"), 0);
-    EXPECT_EQ(screening::rangeRow(codes, "9999 何でも"), 4);
-}
-
 TEST_F(ScreeningRun, RangeWithAStartCodeAbsentFromTheCodeList) {
     codes({"5999 前", "6001 後", "6500 中", "6999 末", "7001 外"});
     candidateRow(4, "6999 末", twelveDays(kNoPattern));
@@ -258,21 +245,6 @@ TEST_F(ScreeningRun, AClickOnAnEmptyCellOrOutsideTheListDoesNothing) {
     EXPECT_EQ(firstError(), "");
     EXPECT_EQ(form->Edit1.text(), "1301");
     EXPECT_EQ(form->StringGrid1.cell(40, 3), "sentinel");
-}
-
-TEST_F(ScreeningRun, TheResultsButtonShowsAndHidesTheList) {
-    form->run(&TForm1::Button40Click);
-    EXPECT_TRUE(form->StringGrid11.visible);
-    form->run(&TForm1::Button40Click);
-    EXPECT_FALSE(form->StringGrid11.visible);
-}
-
-TEST_F(ScreeningRun, RangeSaveCopiesTheRangeFieldsIntoTheSettings) {
-    form->Edit6.setText("1301");
-    form->Edit7.setText("2000");
-    form->run(&TForm1::Label6DblClick);  // then saves the settings file
-    EXPECT_EQ(setting(1, 13), "1301");
-    EXPECT_EQ(setting(1, 14), "2000");
 }
 
 }  // namespace
