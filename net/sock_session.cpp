@@ -486,9 +486,8 @@ void TSockSession::pollSocket() {
 }
 
 void TSockSession::processMessages() {
-    if (dispatching_) return;
-    dispatching_ = true;
-    ScopeExit done([this] { dispatching_ = false; });
+    // A handler run from here may start a wait of its own, which processes messages in
+    // turn; every step below re-reads the state it acts on, so that nesting is safe.
     pickUpLookup();
     pollSocket();
     timer_.processTick();

@@ -177,7 +177,6 @@ class TSockSession {
     bool readNoticeArmed_ = true;
     bool closeNoticed_ = false;
     bool connected_ = false;
-    bool dispatching_ = false;
     int lastError_ = 0;
     bool counted_ = false;
 };

@@ -315,6 +315,31 @@ TEST_F(HttpFixture, FileModesWriteTheBodyAndHeaderToTheirFiles) {
     EXPECT_EQ(client.Body, (dir.path() / "Default.htm").string());
 }
 
+TEST_F(HttpFixture, PutInFileModeSendsTheFileWithItsLength) {
+    testing_support::ScratchDir dir;
+    dir.writeRaw("Send.dat", "file data");
+    std::string received;
+    ScriptedServer server([&](Connection& c, int) {
+        received = c.readRequest();
+        const std::size_t bodySoFar = received.size() - (received.find("\r\n\r\n") + 4);
+        received += c.readBytes(9 - bodySoFar);
+        c.send(reply("HTTP/1.0 201 Created", {}, "made"));
+    });
+    client.OutputFileMode = true;
+    client.Header = (dir.path() / "Head.txt").string();
+    int packets = 0;
+    client.OnPacketSent = [&](TSockSession&) { ++packets; };
+    client.Put(base(server) + "/put", (dir.path() / "Send.dat").string());
+    server.stop();
+    EXPECT_EQ(received, "PUT /put HTTP/1.0\r\nHost: 127.0.0.1\r\n" + kAccept1 + "\r\n" + kAccept2 +
+                            "\r\n" + kContentType + "\r\nContent-Length: 9\r\n\r\nfile data");
+    EXPECT_EQ(client.SentCount, 9);
+    EXPECT_EQ(packets, 1);
+    EXPECT_EQ(client.ReplyNumber, 201);
+    EXPECT_EQ(client.Body, "made");
+    EXPECT_EQ(dir.readRaw("Head.txt"), "HTTP/1.0 201 Created\r\n\r\n");
+}
+
 TEST(HeaderList, SetHeaderValueReplacesAppendsAndDeletesByNameIgnoringCase) {
     THeaderList list;
     list.add("GET / HTTP/1.0");

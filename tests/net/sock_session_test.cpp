@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "app/platform.h"
@@ -267,4 +272,36 @@ TEST_F(SessionFixture, StatusIsReportedUpToTheReportLevel) {
     seen.clear();
     session.Disconnect();
     EXPECT_EQ(seen, (std::vector<std::string>{"Disconnecting", "Request Close Socket"}));
+}
+
+TEST_F(SessionFixture, ConnectToAServerWithAFullQueueEndsInTheConnectTimeOut) {
+    // A listener that never accepts and whose queue is full leaves new connections
+    // unanswered, as a far host that drops them would.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    int failures = 0;
+    session.OnConnectionFailed = [&](TSockSession&) { ++failures; };
+    session.TimeOut = 200;
+    session.Port = ntohs(address.sin_port);
+    const auto start = Clock::now();
+    EXPECT_EQ(messageOf<ESockError>([&] { session.Connect(); }), "Connection Timed out");
+    EXPECT_LT(elapsedMs(start), 2000);
+    EXPECT_EQ(failures, 1);
+    session.Disconnect();
+    for (int fd : fillers) ::close(fd);
+    ::close(listener);
 }
