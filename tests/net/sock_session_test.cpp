@@ -305,3 +305,16 @@ TEST_F(SessionFixture, ConnectToAServerWithAFullQueueEndsInTheConnectTimeOut) {
     for (int fd : fillers) ::close(fd);
     ::close(listener);
 }
+
+TEST_F(SessionFixture, SendToAPeerThatNeverReadsEndsAtTheTimeOut) {
+    ScriptedServer server([](Connection& c, int) { c.stayQuiet(); });
+    session.TimeOut = 200;
+    session.Port = server.port();
+    session.Connect();
+    const std::string block(64 * 1024 * 1024, 's');
+    const auto start = Clock::now();
+    EXPECT_EQ(messageOf<EAbortError>([&] { session.SendBuffer(block.data(), block.size()); }),
+              "Socket send aborted");
+    EXPECT_LT(elapsedMs(start), 2000);
+    session.Disconnect();
+}
