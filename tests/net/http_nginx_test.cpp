@@ -9,9 +9,32 @@ using namespace net_testing;
 
 namespace {
 
+// Two servers: the main one with a page folder and a redirect carrying a cookie to the
+// other one, which serves its own folder.
+constexpr const char* kServers = R"(
+  server {
+    listen 127.0.0.1:@MAIN@;
+    root @ROOT@/www;
+    location = /moved {
+      add_header Set-Cookie "sid=abc123";
+      return 302 http://127.0.0.1:@OTHER@/target.html;
+    }
+  }
+  server {
+    listen 127.0.0.1:@OTHER@;
+    root @ROOT@/other;
+  }
+)";
+
+std::string replaced(std::string text, const std::string& mark, const std::string& value) {
+    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
+        text.replace(at, mark.size(), value);
+    return text;
+}
+
 struct NginxFixture : ::testing::Test {
-    int mainPort = freePort();
-    int otherPort = freePort();
+    int mainPort = 0;
+    int otherPort = 0;
     std::unique_ptr<NginxServer> nginx;
     HeadlessPlatform platform;
     THttpClient client{platform};
@@ -19,29 +42,16 @@ struct NginxFixture : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(NginxServer::available())
             << NginxServer::kBinary << " is missing: install the package nginx-light";
-        while (otherPort == mainPort) otherPort = freePort();
-        const std::string main = "127.0.0.1:" + std::to_string(mainPort);
-        const std::string other = "127.0.0.1:" + std::to_string(otherPort);
-        nginx = std::make_unique<NginxServer>(
-            "  server {\n"
-            "    listen " +
-                main +
-                ";\n"
-                "    root @ROOT@/www;\n"
-                "    location = /moved {\n"
-                "      add_header Set-Cookie \"sid=abc123\";\n"
-                "      return 302 http://" +
-                other +
-                "/target.html;\n"
-                "    }\n"
-                "  }\n"
-                "  server {\n"
-                "    listen " +
-                other +
-                ";\n"
-                "    root @ROOT@/other;\n"
-                "  }\n",
-            std::vector<int>{mainPort, otherPort});
+        // A free port can be taken by someone else before nginx binds it: try afresh.
+        for (int attempt = 0; attempt < 3 && !(nginx && nginx->running()); ++attempt) {
+            mainPort = freePort();
+            do otherPort = freePort();
+            while (otherPort == mainPort);
+            const std::string servers =
+                replaced(replaced(kServers, "@MAIN@", std::to_string(mainPort)), "@OTHER@",
+                         std::to_string(otherPort));
+            nginx = std::make_unique<NginxServer>(servers, std::vector<int>{mainPort, otherPort});
+        }
         ASSERT_TRUE(nginx->running()) << nginx->failure();
         client.TimeOut = 3000;
     }

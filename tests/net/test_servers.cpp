@@ -195,9 +195,12 @@ NginxServer::NginxServer(const std::string& servers, const std::vector<int>& por
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
+    // nginx writes its pid file once its ports are bound; a port that accepts before that
+    // may belong to someone else.
     const auto start = Clock::now();
+    const auto pidFile = root_ / "nginx.pid";
     for (int port : ports) {
-        while (!accepts(port)) {
+        while (!std::filesystem::exists(pidFile) || !accepts(port)) {
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_ || elapsedMs(start) > 5000) {
                 std::ifstream log(root_ / "error.log");
