@@ -123,9 +123,20 @@ void THttpClient::Abort() {
     Cancel();
 }
 
-void THttpClient::start(CmdType kind, const std::string& url) {
+void THttpClient::start(CmdType kind, const std::string& url, const std::string* sendData,
+                        const std::string* destination) {
+    // The window stays live during a request, so a second one can be started from it; it
+    // must not take over (and close) the connection the first one is still reading.
+    if (running_) throw ESockError("Already connected");
+    running_ = true;
+    struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{running_};
     kind_ = kind;
     url_ = url;
+    if (sendData != nullptr) sendData_ = *sendData;
+    if (destination != nullptr) destination_ = *destination;
     RunRequest();
 }
 
@@ -143,51 +154,43 @@ void THttpClient::Delete(const std::string& url) {
 }
 
 void THttpClient::Post(const std::string& url, const std::string& data) {
+    std::string sendData = data;
     if (EncodePost && !OutputFileMode) {
         TUrlEncoder encoder;
         encoder.InputString = data;
-        sendData_ = encoder.Encode();
-    } else {
-        sendData_ = data;
+        sendData = encoder.Encode();
     }
-    start(CmdType::Post, url);
+    start(CmdType::Post, url, &sendData);
 }
 
 void THttpClient::Put(const std::string& url, const std::string& data) {
-    sendData_ = data;
-    start(CmdType::Put, url);
+    start(CmdType::Put, url, &data);
 }
 
 void THttpClient::Patch(const std::string& url, const std::string& data) {
-    sendData_ = data;
-    start(CmdType::Patch, url);
+    start(CmdType::Patch, url, &data);
 }
 
 void THttpClient::Trace(const std::string& url, const std::string& data) {
-    sendData_ = data;
-    start(CmdType::Trace, url);
+    start(CmdType::Trace, url, &data);
 }
 
 void THttpClient::Copy(const std::string& url, const std::string& destination) {
-    destination_ = destination;
-    start(CmdType::Copy, url);
+    start(CmdType::Copy, url, nullptr, &destination);
 }
 
 void THttpClient::Move(const std::string& url, const std::string& destination) {
-    destination_ = destination;
-    start(CmdType::Move, url);
+    start(CmdType::Move, url, nullptr, &destination);
 }
 
 void THttpClient::Link(const std::string& url, const std::string& linkValue) {
-    destination_ = linkValue;
-    sendData_ = "Send.dat";
-    start(CmdType::Link, url);
+    const std::string sendData = "Send.dat";
+    start(CmdType::Link, url, &sendData, &linkValue);
 }
 
 void THttpClient::Unlink(const std::string& url, const std::string& linkValue) {
-    destination_ = linkValue;
-    sendData_ = "Send.dat";
-    start(CmdType::Unlink, url);
+    const std::string sendData = "Send.dat";
+    start(CmdType::Unlink, url, &sendData, &linkValue);
 }
 
 void THttpClient::RunRequest() {

@@ -104,7 +104,8 @@ class THttpClient : public TSockSession {
     const std::string& ReceivedCookie() const { return receivedCookie_; }
 
   private:
-    void start(CmdType kind, const std::string& url);
+    void start(CmdType kind, const std::string& url, const std::string* sendData = nullptr,
+               const std::string* destination = nullptr);
 
     std::string requestPath_;
     THeaderList headerList_;
@@ -114,4 +115,5 @@ class THttpClient : public TSockSession {
     std::string destination_;
     std::string url_;
     CmdType kind_ = CmdType::Get;
+    bool running_ = false;
 };

@@ -356,3 +356,36 @@ TEST(HttpUrl, NthFieldCountsEmptyFields) {
     EXPECT_EQ(NthField("http://host/path", '/', 2), "");
     EXPECT_EQ(NthField("a", '/', 3), "");
 }
+
+namespace {
+THttpClient* nestedClient = nullptr;
+std::string nestedError;
+void startASecondGet() {
+    if (nestedClient == nullptr) return;
+    THttpClient* client = nestedClient;
+    nestedClient = nullptr;
+    try {
+        client->Get("http://127.0.0.1:1/other");
+    } catch (const ESockError& e) {
+        nestedError = e.message();
+    }
+}
+}  // namespace
+
+TEST_F(HttpFixture, SecondRequestStartedDuringAWaitLeavesTheFirstOneIntact) {
+    ScriptedServer server([](Connection& c, int) {
+        c.readRequest();
+        c.send("HTTP/1.0 200 OK\r\n");
+        c.pause(50);
+        c.send("\r\nwhole body");
+    });
+    nestedClient = &client;
+    nestedError.clear();
+    platform.onProcessEvents = startASecondGet;
+    client.Get(base(server) + "/first");
+    platform.onProcessEvents = nullptr;
+    EXPECT_EQ(nestedError, "Already connected");
+    EXPECT_EQ(client.ReplyNumber, 200);
+    EXPECT_EQ(client.Body, "whole body");
+    EXPECT_EQ(client.Port, server.port());
+}
