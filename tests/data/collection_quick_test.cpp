@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "data/services.h"
+#include "tests/data/collection_support.h"
+
+using namespace testing_support;
+using quote_emulator::QuoteData;
+
+namespace {
+
+const std::string kFullMessage =
+    "簡易収集の一時保存銘柄数は20銘柄までです。\r先データに上書きします。";
+
+QuoteData stocks(int count, int days, int firstCode = 1001) {
+    QuoteData data;
+    data.calendar = quote_emulator::weekdaysBack("2001/09/05", 1200);
+    for (int i = 0; i < count; ++i)
+        quote_emulator::addGeneratedStock(data, std::to_string(firstCode + i), days, 100 + i);
+    return data;
+}
+
+}  // namespace
+
+class QuickCollection : public ::testing::Test, public CollectionFixture {
+  protected:
+    void SetUp() override {
+        SKIP_WITHOUT_HTTP_CLIENT();
+        platform.fixedToday = "2001/09/05";
+    }
+    void ask(const std::string& codeField) {
+        form->Edit1.setText(codeField);
+        form->Button24Click();
+    }
+};
+
+TEST_F(QuickCollection, SecondRequestForTheSameCodeMakesNoRequest) {
+    const QuoteData data = stocks(2, 60);
+    serve(data);
+    ask("1001");
+    const auto firstRequests = requests();
+    EXPECT_EQ(firstRequests, 3u);
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "1001");
+    ask("1002");
+    EXPECT_EQ(form->StringGrid7.cell(2, 0), "1002");
+
+    const auto before = requests();
+    ask("1001XYZ");
+    EXPECT_EQ(requests(), before);
+    EXPECT_EQ(series(0), "1001");
+    EXPECT_EQ(series(1), data.stocks.at("1001")[0].close);
+    EXPECT_EQ(series(60), data.stocks.at("1001")[59].close);
+    EXPECT_EQ(series(61), "");
+    EXPECT_EQ(form->quickCollectedCount, 2);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(QuickCollection, TwentyFirstStockIsAnnouncedAndReusesSlotOne) {
+    serve(stocks(21, 5));
+    for (int code = 1001; code <= 1020; ++code) ask(std::to_string(code));
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(form->StringGrid7.cell(20, 0), "1020");
+
+    ask("1021");
+    EXPECT_EQ(platform.messages, std::vector<std::string>{kFullMessage});
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "1021");
+    EXPECT_EQ(form->StringGrid7.cell(2, 0), "1002");
+    // The saved code of mode kouho is the user's, not the collection's.
+    EXPECT_EQ(form->StringGrid3.cell(1, 10), "");
+
+    // The first stock was overwritten: it is fetched anew, into slot 2.
+    const auto before = requests();
+    ask("1001");
+    EXPECT_GT(requests(), before);
+    EXPECT_EQ(form->StringGrid7.cell(2, 0), "1001");
+}
+
+TEST_F(QuickCollection, LongHistoryIsKeptAs1000Prices) {
+    serve(stocks(2, 1100));
+    ask("1001");
+    EXPECT_NE(series(1050), "");
+    EXPECT_NE(form->StringGrid7.cell(1, 1000), "");
+    EXPECT_EQ(form->StringGrid7.cell(1, 1001), "");
+    ask("1002");
+
+    ask("1001");
+    EXPECT_NE(series(1000), "");
+    for (int row = 1001; row <= 4800; ++row) ASSERT_EQ(series(row), "") << row;
+}
+
+TEST_F(QuickCollection, CodeTheServiceDoesNotListIsStoredEmpty) {
+    serve(stocks(1, 60));
+    ask("9999");
+    EXPECT_EQ(requests(), 1u);
+    EXPECT_EQ(series(5), "");
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "9999");
+}
+
+TEST_F(QuickCollection, NoServiceSetUpShowsItsMessageInsteadOfADownload) {
+    writeServices("", "");
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button24Click);
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{"株価データの取得先が設定されていません。"});
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(form->quickCollectedCount, 0);
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "");
+}
+
+TEST(ServiceHosts, ReadFromTheServicesFile) {
+    ScratchDir dir;
+    const data::DataRoot root{dir.path()};
+    EXPECT_EQ(data::loadServiceHosts(root).priceTable, "");
+
+    dir.writeRaw("dravik/services.csv",
+                 "price-table,quotes.example:8080\r\nquote-history, history.example \r\n"
+                 "usage-guide,\r\nunknown,x\r\n");
+    const auto hosts = data::loadServiceHosts(root);
+    EXPECT_EQ(hosts.priceTable, "quotes.example:8080");
+    EXPECT_EQ(hosts.quoteHistory, "history.example");
+    EXPECT_EQ(hosts.usageGuide, "");
+
+    dir.writeRaw("dravik/services.csv", "price-table,evil.example/x?y=\r\n");
+    EXPECT_EQ(data::loadServiceHosts(root).priceTable, "");
+}
