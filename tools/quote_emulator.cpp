@@ -2,12 +2,14 @@
 // price collection and the calendar update by hand.
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tables/convert.h"
 #include "tables/errors.h"
 #include "tools/quote_server.h"
 
@@ -22,10 +24,12 @@ void usage() {
     std::fprintf(stderr,
                  "usage: dravik-quote-emulator [--port N] [--prices FILE] [--calendar FILE]\n"
                  "         [--generate CODE:DAYS[:PRICE]]... [--history DAYS] [--unlist CODE]...\n"
-                 "         [--value CODE:ROW:TEXT]... [--grouped] [--dash-dates]\n"
+                 "         [--value CODE:ROW:TEXT]... [--extend] [--grouped] [--dash-dates]\n"
                  "         [--delay-ms N] [--fail-from N]\n"
                  "Serves the price-table pages (/t?...) and the quote-history pages\n"
-                 "(/MnStock/...) on 127.0.0.1 until interrupted; prints each request line.\n");
+                 "(/MnStock/...) on 127.0.0.1 until interrupted; prints each request line.\n"
+                 "Without --calendar the trading dates are the weekdays up to today; --extend\n"
+                 "adds the weekdays after the calendar's newest date up to today.\n");
 }
 
 std::vector<std::string> split(const std::string& text, char separator, int parts) {
@@ -51,6 +55,7 @@ int main(int argc, char** argv) {
     std::string prices, calendar;
     std::vector<std::string> generated, unlisted, values;
     int history = 0;
+    bool extend = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&]() -> std::string {
@@ -74,6 +79,8 @@ int main(int argc, char** argv) {
             unlisted.push_back(next());
         else if (arg == "--value")
             values.push_back(next());
+        else if (arg == "--extend")
+            extend = true;
         else if (arg == "--grouped")
             options.groupedPrices = true;
         else if (arg == "--dash-dates")
@@ -89,6 +96,12 @@ int main(int argc, char** argv) {
     }
     try {
         QuoteData data = loadQuoteData(prices, calendar);
+        const std::string today =
+            formatDate(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+        if (data.calendar.empty())
+            data.calendar = weekdaysBack(today, 1200);
+        else if (extend)
+            extendToDate(data.calendar, today);
         for (const auto& spec : generated) {
             const auto parts = split(spec, ':', 3);
             addGeneratedStock(data, parts[0], parts.size() > 1 ? std::atoi(parts[1].c_str()) : 100,

@@ -112,6 +112,18 @@ std::vector<std::string> weekdaysBack(const std::string& newest, int count) {
     return dates;
 }
 
+void extendToDate(std::vector<std::string>& calendar, const std::string& last) {
+    const auto newest = calendar.empty() ? std::nullopt : parseDate(calendar.front());
+    const auto end = parseDate(last);
+    if (!newest || !end) return;
+    std::vector<std::string> added;
+    for (const auto& date : weekdaysBack(last, static_cast<int>((*end - *newest).count()))) {
+        if (*parseDate(date) <= *newest) break;
+        added.push_back(date);
+    }
+    calendar.insert(calendar.begin(), added.begin(), added.end());
+}
+
 void addGeneratedStock(QuoteData& data, const std::string& code, int days, int newestPrice) {
     std::vector<std::string> dates(
         data.calendar.begin(),

@@ -37,6 +37,9 @@ struct ServerOptions {
 // Weekdays counted back from `newest` (included when a weekday), newest first.
 std::vector<std::string> weekdaysBack(const std::string& newest, int count);
 
+// Adds the weekdays after the newest date of the calendar up to `last`.
+void extendToDate(std::vector<std::string>& calendar, const std::string& last);
+
 // A stock of `days` trading days ending on the newest calendar date (or, past the
 // calendar, on weekdays before it), prices counting down from `newestPrice`.
 void addGeneratedStock(QuoteData& data, const std::string& code, int days, int newestPrice = 1000);
