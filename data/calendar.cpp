@@ -29,6 +29,7 @@ void TForm1::Button19Click() {
     Button20Click();
     // Without a quote-history service the calendar stays as the file has it.
     if (services.quoteHistory.empty()) return;
+    const data::PageFetchGuard busy(this);
 
     for (int row = 0; row <= kFetchedRows; ++row) StringGrid4.setCell(1, row, "");
     const auto newest = calendarDate(StringGrid4.cell(0, 1));

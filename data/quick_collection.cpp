@@ -1,6 +1,7 @@
 // Quick collection: a stock the loaded data lacks, from the quick-collection list
 // (StringGrid7) when it was collected before, else from the price-table service.
 #include "app/form.h"
+#include "data/collection_fetch.h"
 #include "tables/convert.h"
 
 namespace {
@@ -23,6 +24,7 @@ int storedSlot(const WorkingTable& list, std::string_view codeField) {
 }  // namespace
 
 void TForm1::Button24Click() {
+    const data::PageFetchGuard busy(this);
     if (const int slot = storedSlot(StringGrid7, Edit1.text())) {
         for (int row = 0; row <= kStoredRows; ++row)
             StringGrid2.setCell(kSeriesColumn, row, StringGrid7.cell(slot, row));

@@ -122,3 +122,33 @@ TEST(ServiceHosts, ReadFromTheServicesFile) {
     dir.writeRaw("dravik/services.csv", "price-table,evil.example/x?y=\r\n");
     EXPECT_EQ(data::loadServiceHosts(root).priceTable, "");
 }
+
+namespace {
+TForm1* nestingForm = nullptr;
+bool nested = false;
+}  // namespace
+
+TEST_F(QuickCollection, SecondCollectionStartedDuringARequestEndsSilently) {
+    const QuoteData data = stocks(2, 60);
+    serve(data);
+    nestingForm = form.get();
+    nested = false;
+    // The user asks for another stock while the first one is being fetched.
+    platform.onProcessEvents = [] {
+        if (nested) return;
+        nested = true;
+        const std::string field = nestingForm->Edit1.text();
+        nestingForm->Edit1.setText("1002");
+        nestingForm->run(&TForm1::Button24Click);
+        nestingForm->Edit1.setText(field);
+    };
+    ask("1001");
+    platform.onProcessEvents = nullptr;
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(requests(), 3u);
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(form->quickCollectedCount, 1);
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "1001");
+    EXPECT_EQ(form->StringGrid7.cell(1, 60), data.stocks.at("1001")[59].close);
+    EXPECT_EQ(form->StringGrid7.cell(1, 61), "");
+}
