@@ -150,3 +150,26 @@ TEST_F(SeriesCollection, FailedRequestKeepsThePagesAlreadyCopied) {
     EXPECT_EQ(series(51), "");
     EXPECT_EQ(form->Edit1.text(), "6752-0 収集中");
 }
+
+TEST_F(SeriesCollection, WindowStaysLiveWhileASlowPageArrives) {
+    ServerOptions options;
+    options.delayMs = 300;
+    serve(stocks({{"6752", 10}}), options);
+    collect("6752");
+    EXPECT_EQ(requests(), 2u);
+    EXPECT_EQ(series(10), stocks({{"6752", 10}}).stocks.at("6752")[9].close);
+    // The waits keep handling the window's events, many times per slow page.
+    EXPECT_GT(platform.eventsProcessed, 20);
+}
+
+TEST_F(SeriesCollection, ReplySlowerThanTheTimeOutEndsTheCollectionWithTheClientsError) {
+    ServerOptions options;
+    options.delayMs = 2000;
+    serve(stocks({{"6752", 10}}), options);
+    form->HttpClient1.TimeOut = 200;
+    form->Edit1.setText("6752");
+    EXPECT_THROW(form->Button8Click(), ESockError);
+    EXPECT_EQ(series(0), "6752");
+    EXPECT_EQ(series(1), "");
+    EXPECT_EQ(form->Edit1.text(), "6752");
+}
