@@ -1,4 +1,6 @@
 #include "app/form.h"
 
 // Not built yet.
-void TForm1::Button25Click() { throw Exception("Button25Click: 未実装"); }
+void TForm1::Button25Click() {
+    throw Exception("Button25Click: 未実装");
+}
