@@ -152,3 +152,58 @@ TEST_F(QuickCollection, SecondCollectionStartedDuringARequestEndsSilently) {
     EXPECT_EQ(form->StringGrid7.cell(1, 60), data.stocks.at("1001")[59].close);
     EXPECT_EQ(form->StringGrid7.cell(1, 61), "");
 }
+
+class ChartOfACollectedStock : public QuickCollection {
+  protected:
+    // A price table with one stock and a calendar, as start-up leaves them.
+    void loadTables(const QuoteData& data) {
+        auto& prices = form->StringGrid2;
+        prices.setColCount(200);
+        prices.setRowCount(101);
+        prices.setCell(1, 0, "1301見本");
+        for (int row = 1; row <= 100; ++row) {
+            prices.setCell(0, row, data.calendar[row - 1]);
+            prices.setCell(1, row, "500");
+        }
+        form->StringGrid4.setRowCount(1001);
+        for (int row = 1; row <= 1000; ++row)
+            form->StringGrid4.setCell(0, row, data.calendar[row - 1]);
+        form->Edit2.setText("100");
+    }
+};
+
+TEST_F(ChartOfACollectedStock, CodeTheServiceDoesNotListAsksToCheckTheCode) {
+    const QuoteData data = stocks(1, 120);
+    serve(data);
+    loadTables(data);
+    form->Edit1.setText("9999");
+    form->run(&TForm1::Button3Click);
+    EXPECT_EQ(requests(), 1u);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"コードを確認して下さい。"});
+    EXPECT_TRUE(platform.errors.empty());
+}
+
+TEST_F(ChartOfACollectedStock, CollectedStockIsChartedAndAskingAgainMakesNoRequest) {
+    const QuoteData data = stocks(1, 120);
+    serve(data);
+    loadTables(data);
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button3Click);
+    EXPECT_TRUE(platform.errors.empty()) << platform.errors.front();
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(requests(), 4u);
+    EXPECT_EQ(form->Edit1.text(), "1001");
+    EXPECT_EQ(form->StringGrid4.cell(2, 1), data.calendar[0]);
+    int marks = 0;
+    for (int col = 2; col < form->StringGrid1.colCount(); ++col)
+        for (int row = 1; row < form->StringGrid1.rowCount(); ++row)
+            if (!form->StringGrid1.cell(col, row).empty()) ++marks;
+    EXPECT_GT(marks, 0);
+
+    form->Edit1.setText("1301");
+    form->run(&TForm1::Button3Click);
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button3Click);
+    EXPECT_EQ(requests(), 4u);
+    EXPECT_TRUE(platform.errors.empty());
+}
