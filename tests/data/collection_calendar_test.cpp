@@ -24,7 +24,6 @@ QuoteData weekdayCalendar(const std::string& newest, int count) {
 
 class CalendarUpdate : public ::testing::Test, public CollectionFixture {
   protected:
-    void SetUp() override { SKIP_WITHOUT_HTTP_CLIENT(); }
     // A date file whose calendar is the given dates (newest first, 1000 of them).
     void writeDateFile(const std::vector<std::string>& dates) {
         std::vector<std::string> lines{"日付,,"};

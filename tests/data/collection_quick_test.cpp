@@ -23,10 +23,7 @@ QuoteData stocks(int count, int days, int firstCode = 1001) {
 
 class QuickCollection : public ::testing::Test, public CollectionFixture {
   protected:
-    void SetUp() override {
-        SKIP_WITHOUT_HTTP_CLIENT();
-        platform.fixedToday = "2001/09/05";
-    }
+    void SetUp() override { platform.fixedToday = "2001/09/05"; }
     void ask(const std::string& codeField) {
         form->Edit1.setText(codeField);
         form->Button24Click();

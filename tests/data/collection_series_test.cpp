@@ -22,10 +22,7 @@ std::vector<std::string> codeFieldSeen;
 
 class SeriesCollection : public ::testing::Test, public CollectionFixture {
   protected:
-    void SetUp() override {
-        SKIP_WITHOUT_HTTP_CLIENT();
-        platform.fixedToday = "2001/09/05";
-    }
+    void SetUp() override { platform.fixedToday = "2001/09/05"; }
     void collect(const std::string& codeField) {
         form->Edit1.setText(codeField);
         form->Button8Click();

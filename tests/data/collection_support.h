@@ -9,28 +9,6 @@
 
 namespace testing_support {
 
-// Whether the HTTP client can fetch from a loopback server (it cannot before the
-// socket session is in place).
-inline bool httpClientReachesLoopback() {
-    static const bool works = [] {
-        quote_emulator::QuoteServer server({}, {});
-        HeadlessPlatform platform;
-        THttpClient client(platform);
-        client.TimeOut = 2000;
-        try {
-            client.Get("http://" + server.host() + "/");
-            return true;
-        } catch (const Exception&) {
-            return false;
-        }
-    }();
-    return works;
-}
-
-#define SKIP_WITHOUT_HTTP_CLIENT()                       \
-    if (!::testing_support::httpClientReachesLoopback()) \
-    GTEST_SKIP() << "the HTTP client cannot fetch from loopback yet"
-
 struct CollectionFixture : FormFixture {
     CollectionFixture() {
         form->HttpClient1.TimeOut = 5000;
