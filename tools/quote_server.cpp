@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -141,9 +142,13 @@ void addGeneratedStock(QuoteData& data, const std::string& code, int days, int n
     }
     auto& series = data.stocks[code];
     series.clear();
-    for (int i = 0; i < days; ++i)
-        series.push_back(
-            {dates[static_cast<std::size_t>(i)], intToStr(newestPrice + (i * 37) % 101)});
+    // A deterministic walk back in time, so a chart of it looks like one.
+    const int step = std::max(1, newestPrice / 100);
+    int price = newestPrice;
+    for (int i = 0; i < days; ++i) {
+        series.push_back({dates[static_cast<std::size_t>(i)], intToStr(price)});
+        price = std::max(1, price + ((i * 37 + i / 7) % 11 - 5) * step);
+    }
 }
 
 QuoteData loadQuoteData(const std::string& priceFile, const std::string& calendarFile) {
