@@ -162,6 +162,14 @@ TEST_F(CalendarUpdate, NoServiceSetUpLoadsTheFileSilently) {
     EXPECT_TRUE(platform.errors.empty());
     EXPECT_EQ(form->StringGrid4.cell(0, 1), "2001/08/15");
     EXPECT_EQ(dateFileBytes(), before);
+
+    // No services file at all: the same.
+    std::filesystem::remove(root().servicesFile());
+    form->run(&TForm1::Button19Click);
+    EXPECT_EQ(requests(), 0u);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(dateFileBytes(), before);
 }
 
 TEST_F(CalendarUpdate, DateFileFaults) {
