@@ -204,3 +204,33 @@ TEST_F(ChartOfACollectedStock, CollectedStockIsChartedAndAskingAgainMakesNoReque
     EXPECT_EQ(requests(), 4u);
     EXPECT_TRUE(platform.errors.empty());
 }
+
+namespace {
+bool chartedDuringFetch = false;
+}  // namespace
+
+TEST_F(QuickCollection, AChartRunStartedDuringARequestLeavesTheWorkingSeriesAlone) {
+    const QuoteData data = stocks(1, 60);
+    serve(data);
+    auto& prices = form->StringGrid2;
+    prices.setColCount(200);
+    prices.setCell(1, 0, "1301見本");
+    for (int row = 1; row <= 10; ++row) prices.setCell(1, row, "500");
+    nestingForm = form.get();
+    chartedDuringFetch = false;
+    platform.onProcessEvents = [] {
+        if (chartedDuringFetch) return;
+        chartedDuringFetch = true;
+        const std::string field = nestingForm->Edit1.text();
+        nestingForm->Edit1.setText("1301");
+        nestingForm->run(&TForm1::Button3Click);
+        nestingForm->Edit1.setText(field);
+    };
+    ask("1001");
+    platform.onProcessEvents = nullptr;
+    EXPECT_TRUE(chartedDuringFetch);
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(series(0), "1001");
+    EXPECT_EQ(series(60), data.stocks.at("1001")[59].close);
+    EXPECT_EQ(form->StringGrid7.cell(1, 60), data.stocks.at("1001")[59].close);
+}
