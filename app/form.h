@@ -14,7 +14,7 @@
 
 // An edit field: its text, and the change handler that runs whenever the text changes.
 class TEdit {
-public:
+  public:
     explicit TEdit(std::string text = {}) : text_(std::move(text)) {}
     const std::string& text() const { return text_; }
     void setText(std::string text) {
@@ -24,7 +24,7 @@ public:
     }
     std::function<void()> onChange;
 
-private:
+  private:
     std::string text_;
 };
 
@@ -44,7 +44,7 @@ struct TWebView {
 };
 
 class TForm1 {
-public:
+  public:
     struct Options {
         data::DataRoot root;
         // The usage-guide page shipped with the program (shown when no host serves it).
@@ -65,14 +65,14 @@ public:
     data::ServiceHosts services;
 
     // Fields of the bottom panel.
-    TEdit Edit1;               // stock code
-    TEdit Edit2{"500"};        // days shown
-    TEdit Edit3{"0.015"};      // box ratio or "コーエン"
-    TEdit Edit4;               // date of a clicked box
-    TEdit Edit5;               // price level of a clicked box
-    TEdit Edit6{"6000"};       // start of the screening range
-    TEdit Edit7{"6999"};       // end of the screening range
-    TEdit Edit8{"quendal"};    // data-source mode
+    TEdit Edit1;             // stock code
+    TEdit Edit2{"500"};      // days shown
+    TEdit Edit3{"0.015"};    // box ratio or "コーエン"
+    TEdit Edit4;             // date of a clicked box
+    TEdit Edit5;             // price level of a clicked box
+    TEdit Edit6{"6000"};     // start of the screening range
+    TEdit Edit7{"6999"};     // end of the screening range
+    TEdit Edit8{"quendal"};  // data-source mode
     TButton Button36{"利用説明"};
     TButton Button37{"選別"};  // "選別中" while a screening run is under way
     TPanel Panel5{"ｋｏｕｈｏデータを読み込んでください。", false};
@@ -80,17 +80,17 @@ public:
     TWebView WebBrowser1;
 
     // The working tables.
-    WorkingTable StringGrid1{100, 5};    // chart grid
-    WorkingTable StringGrid2{5, 5};      // price table
-    WorkingTable StringGrid3{7, 20};     // settings table
-    WorkingTable StringGrid4{3, 3801};   // date table
-    WorkingTable StringGrid5{50, 5};     // box-date grid
-    WorkingTable StringGrid6{5, 5};      // page table
+    WorkingTable StringGrid1{100, 5};         // chart grid
+    WorkingTable StringGrid2{5, 5};           // price table
+    WorkingTable StringGrid3{7, 20};          // settings table
+    WorkingTable StringGrid4{3, 3801};        // date table
+    WorkingTable StringGrid5{50, 5};          // box-date grid
+    WorkingTable StringGrid6{5, 5};           // page table
     WorkingTable StringGrid7{1, 1001, 0, 1};  // quick-collection list
-    WorkingTable StringGrid8{5, 5};      // code table
-    WorkingTable StringGrid9{5, 5};      // box table
-    WorkingTable StringGrid10{5, 5};     // candidate table
-    WorkingTable StringGrid11{11, 5};    // results list
+    WorkingTable StringGrid8{5, 5};           // code table
+    WorkingTable StringGrid9{5, 5};           // box table
+    WorkingTable StringGrid10{5, 5};          // candidate table
+    WorkingTable StringGrid11{11, 5};         // results list
 
     THttpClient HttpClient1;
     int quickCollectedCount = 0;  // stocks collected since start-up

@@ -5,7 +5,7 @@
 #include <vector>
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     // A plain message box with an OK button.
     virtual void showMessage(const std::string& text) = 0;
@@ -24,13 +24,13 @@ public:
 
 // Shows the wait cursor for a scope, and restores it on every exit.
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(Platform& platform) : platform_(platform) { platform_.beginWait(); }
     ~WaitCursor() { platform_.endWait(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     Platform& platform_;
 };
 
@@ -39,7 +39,7 @@ std::string localToday();
 
 // Records what would have been shown, for tests and the command line.
 class HeadlessPlatform : public Platform {
-public:
+  public:
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void showError(const std::string& text) override { errors.push_back(text); }
     void beginWait() override { ++waitDepth; }

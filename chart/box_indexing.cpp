@@ -1,4 +1,47 @@
-#include "app/form.h"
+#include "chart/box_indexing.h"
 
-// Not built yet.
-void TForm1::Button12Click() { throw Exception("Button12Click: 未実装"); }
+#include <algorithm>
+
+#include "app/form.h"
+#include "tables/convert.h"
+
+namespace chart {
+
+std::optional<int> boxIndexOf(long long price, const LevelColumn& levels) {
+    auto first =
+        std::find_if(levels.begin(), levels.end(), [](const auto& l) { return l.has_value(); });
+    auto end = std::find_if(first, levels.end(), [](const auto& l) { return !l.has_value(); });
+    // Levels fall down the rows, so the rows at or above the price come first.
+    const auto atOrAbove =
+        std::partition_point(first, end, [price](const auto& level) { return *level >= price; });
+    if (atOrAbove == first) return std::nullopt;
+    const int row = static_cast<int>(atOrAbove - levels.begin()) - 1;
+    return row - 1;
+}
+
+}  // namespace chart
+
+void TForm1::Button12Click() {
+    WaitCursor wait(platform);
+    const int days = toInt(Edit2.text());
+    chart::LevelColumn levels;
+    bool levelsRead = false;
+    int index = 0;
+    for (int row = days; row >= 1; --row) {
+        const std::string& price = StringGrid2.cell(199, row);
+        if (!hasValue(price)) {
+            StringGrid2.setCell(198, row, "");
+            continue;
+        }
+        const int value = toInt(price);
+        if (!levelsRead) {
+            levels.resize(static_cast<std::size_t>(StringGrid1.rowCount()));
+            for (int r = 1; r < StringGrid1.rowCount(); ++r)
+                if (const std::string& level = StringGrid1.cell(1, r); !level.empty())
+                    levels[static_cast<std::size_t>(r)] = toInt(level);
+            levelsRead = true;
+        }
+        index = chart::boxIndexOf(value, levels).value_or(index);
+        StringGrid2.setCell(198, row, intToStr(index));
+    }
+}

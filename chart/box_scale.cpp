@@ -1,7 +1,155 @@
-#include "app/form.h"
+#include "chart/box_scale.h"
 
-// Not built yet.
-void TForm1::Button4Click() { throw Exception("Button4Click: 未実装"); }
-void TForm1::Button5Click() { throw Exception("Button5Click: 未実装"); }
-void TForm1::Button14Click() { throw Exception("Button14Click: 未実装"); }
-void TForm1::Button28Click() { throw Exception("Button28Click: 未実装"); }
+#include <cmath>
+
+#include "app/form.h"
+#include "tables/convert.h"
+
+namespace chart {
+
+PriceRange priceRange(const std::vector<const std::string*>& series, int days) {
+    PriceRange range;
+    range.high = range.low = hasValue(*series[0]) ? *series[0] : *series[1];
+    long long high = 0, low = 0;
+    bool converted = false;
+    for (int a = 1; a < days; ++a) {
+        const std::string& newer = *series[static_cast<std::size_t>(a) - 1];
+        const std::string& day = *series[static_cast<std::size_t>(a)];
+        if (!hasValue(newer) || !hasValue(day)) continue;
+        if (!converted) {
+            high = toInt(range.high);
+            low = toInt(range.low);
+            converted = true;
+        }
+        const long long price = toInt(day);
+        if (price > high) {
+            high = price;
+            range.high = day;
+        }
+        if (price < low) {
+            low = price;
+            range.low = day;
+        }
+    }
+    return range;
+}
+
+std::vector<long long> percentageLevels(long long high, long long low, long double ratio) {
+    const long double factor = 1.0L - ratio;
+    std::vector<long long> levels{high};
+    long long level = high;
+    for (int i = 1; i <= 3000 && level > low; ++i) {
+        level = static_cast<long long>(std::trunc(static_cast<long double>(level) * factor));
+        levels.push_back(level);
+    }
+    return levels;
+}
+
+namespace {
+
+long long cohenStep(long long b) {
+    if (b > 50000000) return 1000000;
+    if (b > 10000000) return 200000;
+    if (b > 5000000) return 100000;
+    if (b > 1000000) return 20000;
+    if (b > 500000) return 10000;
+    if (b > 100000) return 2000;
+    if (b > 50000) return 1000;
+    if (b > 10000) return 200;
+    if (b > 5000) return 100;
+    if (b > 1000) return 20;
+    if (b >= 200) return 10;
+    return 5;
+}
+
+}  // namespace
+
+const std::vector<long long>& cohenLadder() {
+    static const std::vector<long long> ladder = [] {
+        std::vector<long long> levels{100000000};
+        while (levels.size() < 1370 && levels.back() >= 5)
+            levels.push_back(levels.back() - cohenStep(levels.back()));
+        return levels;
+    }();
+    return ladder;
+}
+
+int cohenLadderRow(long long price) {
+    const auto& ladder = cohenLadder();
+    for (std::size_t i = 0; i + 1 < ladder.size(); ++i)
+        if (ladder[i] > price && ladder[i + 1] <= price) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+std::vector<long long> cohenLevels(long long high, long long low) {
+    const auto& ladder = cohenLadder();
+    const int top = cohenLadderRow(high);
+    const int bottom = cohenLadderRow(low);
+    std::vector<long long> levels;
+    if (top == 0) return levels;
+    for (int row = top; row <= std::max(top, bottom); ++row)
+        levels.push_back(ladder[static_cast<std::size_t>(row) - 1]);
+    return levels;
+}
+
+}  // namespace chart
+
+namespace {
+
+// Box numbers and levels into columns 0 and 1 of both grids, from firstRow down.
+void writeLevels(TForm1& form, int firstRow, const std::vector<long long>& levels,
+                 const std::string& firstLevelText) {
+    for (WorkingTable* grid : {&form.StringGrid1, &form.StringGrid5}) {
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            const int row = firstRow + static_cast<int>(i);
+            grid->setCell(0, row, intToStr(static_cast<long long>(i) + 1));
+            grid->setCell(1, row,
+                          i == 0 && !firstLevelText.empty() ? firstLevelText : intToStr(levels[i]));
+        }
+        grid->setRowCount(firstRow + static_cast<int>(levels.size()) + 1);
+    }
+}
+
+}  // namespace
+
+void TForm1::Button4Click() {
+    const int days = toInt(Edit2.text());
+    std::vector<const std::string*> series;
+    for (int row = 1; row <= std::max(days, 2); ++row)
+        series.push_back(&StringGrid2.cell(199, row));
+    const auto range = chart::priceRange(series, days);
+    StringGrid3.setCell(1, 2, range.high);
+    StringGrid3.setCell(1, 3, range.low);
+}
+
+void TForm1::Button5Click() {
+    const std::string highText = StringGrid3.cell(1, 2);
+    const auto levels = chart::percentageLevels(toInt(highText), toInt(StringGrid3.cell(1, 3)),
+                                                toFloat(Edit3.text()));
+    writeLevels(*this, 2, levels, highText);
+}
+
+void TForm1::Button14Click() {
+    const auto& ladder = chart::cohenLadder();
+    StringGrid9.setRowCount(1371);
+    for (std::size_t i = 0; i < ladder.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        StringGrid9.setCell(1, row, intToStr(ladder[i]));
+        if (i + 1 < ladder.size()) StringGrid9.setCell(0, row, intToStr(row));
+    }
+}
+
+void TForm1::Button28Click() {
+    Button14Click();
+    const auto levels =
+        chart::cohenLevels(toInt(StringGrid3.cell(1, 2)), toInt(StringGrid3.cell(1, 3)));
+    if (levels.empty()) {
+        // No ladder level lies above the highest price: one row with no level.
+        for (WorkingTable* grid : {&StringGrid1, &StringGrid5}) {
+            grid->setCell(0, 1, "1");
+            grid->setRowCount(3);
+        }
+        return;
+    }
+    writeLevels(*this, 1, levels, "");
+}

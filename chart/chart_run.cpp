@@ -1,5 +1,110 @@
+// The chart run: finds the stock of the code field, copies its newest prices into the
+// working series and runs the engine on them.
 #include "app/form.h"
+#include "tables/convert.h"
 
-// Not built yet.
-void TForm1::Button3Click() { throw Exception("Button3Click: 未実装"); }
-void TForm1::Button34Click() { throw Exception("Button34Click: 未実装"); }
+namespace {
+
+constexpr const char* kCohen = "コーエン";
+constexpr const char* kCheckCode = "コードを確認して下さい。";
+constexpr int kLastStockColumn = 197;
+constexpr int kSeriesColumn = 199;
+
+}  // namespace
+
+void TForm1::Button34Click() {
+    int found = 0;
+    for (int row = 1; row < StringGrid8.rowCount(); ++row)
+        if (sameCode(StringGrid8.cell(0, row), Edit1.text())) found = row;
+    StringGrid3.setCell(3, 15, intToStr(found));
+}
+
+void TForm1::Button3Click() {
+    WaitCursor wait(platform);
+    const bool quendal = Edit8.text() == "quendal";
+
+    // Candidate data must be loaded before a kouho stock can be charted.
+    if (Edit8.text() == "kouho") {
+        Button34Click();
+        const int row = toInt(StringGrid3.cell(3, 15));
+        if (StringGrid10.cell(5, row).empty()) {
+            if (toInt(StringGrid3.cell(3, 13)) == 0 && toInt(StringGrid3.cell(3, 14)) == 0) {
+                Panel5.caption = "ｋｏｕｈｏデータを読み込んでください。";
+                Panel5.visible = true;
+            }
+            return;
+        }
+        if (row == 0) {
+            platform.showMessage(kCheckCode);
+            Button37.caption = "選別";
+            return;
+        }
+    }
+
+    Edit4.setText("");
+    Edit5.setText("");
+    if (Edit3.text() != kCohen && toFloat(Edit3.text()) < 0.002L) Edit3.setText("0.002");
+    const int days = toInt(Edit2.text());
+    for (WorkingTable* grid : {&StringGrid1, &StringGrid5})
+        for (int row = 1; row < grid->rowCount(); ++row) grid->clearRow(row);
+
+    int position = 0;
+    if (quendal) {
+        for (int col = 1; col <= kLastStockColumn; ++col) {
+            if (!sameCode(StringGrid2.cell(col, 0), Edit1.text())) continue;
+            position = col;
+            Edit1.setText(StringGrid2.cell(col, 0));
+        }
+    } else {
+        for (int row = 1; row < StringGrid10.rowCount(); ++row) {
+            if (!sameCode(StringGrid10.cell(0, row), Edit1.text())) continue;
+            position = row;
+            Edit1.setText(StringGrid10.cell(0, row));
+        }
+    }
+    StringGrid3.setCell(1, 1, intToStr(position));
+
+    if (position > 0) {
+        StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
+        if (quendal) {
+            for (int row = 0; row <= days; ++row)
+                StringGrid2.setCell(kSeriesColumn, row, StringGrid2.cell(position, row));
+            for (int row = 1; row <= days; ++row)
+                StringGrid4.setCell(2, row, StringGrid2.cell(0, row));
+        } else {
+            for (int day = 1; day <= days; ++day)
+                StringGrid2.setCell(kSeriesColumn, day, StringGrid10.cell(day, position));
+            for (int day = 1; day <= days; ++day)
+                StringGrid4.setCell(2, day, StringGrid10.cell(day, 0));
+        }
+    } else {
+        // Neither table holds the stock: the quick collection brings its series, unless
+        // the working series already holds it.
+        if (StringGrid2.cell(kSeriesColumn, 0) != Edit1.text()) {
+            for (int row = 1; row < StringGrid4.rowCount(); ++row)
+                StringGrid4.setCell(2, row, StringGrid4.cell(0, row));
+            if (StringGrid4.cell(1, 0).empty())
+                for (int row = 1; row < StringGrid4.rowCount(); ++row)
+                    StringGrid7.setCell(0, row, StringGrid4.cell(0, row));
+            Button24Click();
+        }
+        if (StringGrid2.cell(kSeriesColumn, 5).empty()) {
+            platform.showMessage(kCheckCode);
+            return;
+        }
+        Button34Click();
+    }
+
+    Button4Click();
+    if (Edit3.text() == kCohen)
+        Button28Click();
+    else
+        Button5Click();
+    Button12Click();
+    if (Button37.caption == "選別中") {
+        Button38Click();
+        Button39Click();
+    } else {
+        Button6Click();
+    }
+}

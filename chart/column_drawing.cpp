@@ -1,6 +1,93 @@
-#include "app/form.h"
+#include "chart/column_drawing.h"
 
-// Not built yet.
-void TForm1::Button6Click() { throw Exception("Button6Click: 未実装"); }
-void TForm1::StringGrid1MouseUp(int, int) { throw Exception("StringGrid1MouseUp: 未実装"); }
-void TForm1::Edit4DblClick() { throw Exception("Edit4DblClick: 未実装"); }
+#include "app/form.h"
+#include "tables/convert.h"
+
+namespace chart {
+
+Drawing drawColumns(const std::vector<std::optional<int>>& boxIndexByDay, int startDay) {
+    Drawing drawing;
+    drawing.lastBox = *boxIndexByDay[static_cast<std::size_t>(startDay)];
+    for (int day = startDay - 1; day >= 1; --day) {
+        const auto& index = boxIndexByDay[static_cast<std::size_t>(day)];
+        if (!index) continue;
+        const int cur = *index, prev = drawing.lastBox;
+        bool up;
+        if (!drawing.rising && cur < prev - 2) {  // reversal up
+            up = true;
+            ++drawing.lastColumn;
+        } else if (drawing.rising && cur > prev + 2) {  // reversal down
+            up = false;
+            ++drawing.lastColumn;
+        } else if (drawing.rising && cur < prev) {
+            up = true;
+        } else if (!drawing.rising && cur > prev) {
+            up = false;
+        } else {
+            continue;  // no change, or one or two boxes against the column
+        }
+        drawing.rising = up;
+        if (up) {
+            for (int row = prev; row >= cur + 1; --row)
+                drawing.boxes.push_back({drawing.lastColumn, row, day, true});
+        } else {
+            for (int row = prev + 2; row <= cur + 1; ++row)
+                drawing.boxes.push_back({drawing.lastColumn, row, day, false});
+        }
+        drawing.lastBox = cur;
+    }
+    return drawing;
+}
+
+}  // namespace chart
+
+void TForm1::Button6Click() {
+    WaitCursor wait(platform);
+    int days = toInt(Edit2.text());
+    StringGrid3.setCell(1, 4, chart::kFallingMark);
+    int counted = 0;
+    for (int row = 1; row <= days; ++row)
+        if (!StringGrid2.cell(199, row).empty()) ++counted;
+    if (counted < days) {
+        Edit2.setText(intToStr(counted));
+        days = counted;
+    }
+    // A day whose price cell holds " " has no box index; the chart then starts at the
+    // newest older day that has one.
+    int start = days;
+    while (start >= 1 && !tryToInt(StringGrid2.cell(198, start))) --start;
+    if (start < 1) throwNotInteger(StringGrid2.cell(198, days));
+    if (start < days) Edit2.setText(intToStr(start));
+
+    std::vector<std::optional<int>> boxIndexByDay(static_cast<std::size_t>(start) + 1);
+    std::optional<int> cur;
+    for (int day = start; day >= 1; --day) {
+        const std::string& cell = StringGrid2.cell(198, day);
+        if (cell.empty()) continue;
+        if (auto value = tryToInt(cell)) cur = value;  // other text keeps the day before's box
+        boxIndexByDay[static_cast<std::size_t>(day)] = cur;
+    }
+    StringGrid3.setCell(1, 7, StringGrid2.cell(198, start));
+
+    const auto drawing = chart::drawColumns(boxIndexByDay, start);
+    for (const auto& box : drawing.boxes) {
+        StringGrid1.setCell(box.column, box.row,
+                            box.rising ? chart::kRisingMark : chart::kFallingMark);
+        StringGrid5.setCell(box.column, box.row, StringGrid4.cell(2, box.day));
+    }
+    StringGrid3.setCell(1, 4, drawing.rising ? chart::kRisingMark : chart::kFallingMark);
+    StringGrid3.setCell(1, 7, intToStr(drawing.lastBox));
+    StringGrid1.setColCount(drawing.lastColumn + 2);
+    StringGrid5.setColCount(drawing.lastColumn + 2);
+}
+
+void TForm1::StringGrid1MouseUp(int col, int row) {
+    if (col < 0 || row < 0) return;
+    if (!hasValue(StringGrid1.cell(col, row))) return;
+    Edit5.setText(StringGrid1.cell(1, row));
+    Edit4.setText(StringGrid5.cell(col, row));
+}
+
+void TForm1::Edit4DblClick() {
+    Edit4.setText(StringGrid4.cell(2, 1));
+}

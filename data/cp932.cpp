@@ -12,19 +12,21 @@ namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00;  // U+DC80..U+DCFF stand for the raw bytes 0x80..0xFF
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Decode and encode tables, built once from glibc's CP932 converter. Only
 // characters whose bytes survive a decode and an encode are entered.
 struct Tables {
-    std::array<char32_t, 256> single{};                // 0 = not a character on its own
-    std::array<char32_t, 256 * 256> pair{};            // lead << 8 | trail
-    std::array<std::uint16_t, 0x10000> encode{};       // code point -> bytes (0 = none)
-    std::array<bool, 0x10000> encodeSingle{};          // the entry is one byte
+    std::array<char32_t, 256> single{};           // 0 = not a character on its own
+    std::array<char32_t, 256 * 256> pair{};       // lead << 8 | trail
+    std::array<std::uint16_t, 0x10000> encode{};  // code point -> bytes (0 = none)
+    std::array<bool, 0x10000> encodeSingle{};     // the entry is one byte
 };
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
     ~Converter() {
         if (handle_ != reinterpret_cast<iconv_t>(-1)) iconv_close(handle_);
@@ -44,7 +46,7 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t handle_;
 };
 
@@ -71,8 +73,8 @@ const Tables& tables() {
             char out[8];
             std::size_t outLength = 0;
             if (!encoder.convert(in, 4, out, sizeof out, outLength)) return false;
-            return outLength == length && std::string_view(out, outLength) ==
-                                              std::string_view(bytes, length);
+            return outLength == length &&
+                   std::string_view(out, outLength) == std::string_view(bytes, length);
         };
         for (int b = 0x80; b <= 0xFF; ++b) {
             const char byte = static_cast<char>(b);

@@ -1,5 +1,7 @@
 #include "data/services.h"
 
 namespace data {
-ServiceHosts loadServiceHosts(const DataRoot&) { return {}; }
+ServiceHosts loadServiceHosts(const DataRoot&) {
+    return {};
+}
 }  // namespace data

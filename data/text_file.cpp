@@ -32,8 +32,10 @@ void writeBytes(const Path& path, std::string_view bytes) {
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
@@ -43,9 +45,13 @@ void writeBytes(const Path& path, std::string_view bytes) {
     }
 }
 
-std::string readText(const Path& path) { return cp932ToUtf8(readBytes(path)); }
+std::string readText(const Path& path) {
+    return cp932ToUtf8(readBytes(path));
+}
 
-std::vector<std::string> readLines(const Path& path) { return tables::splitLines(readText(path)); }
+std::vector<std::string> readLines(const Path& path) {
+    return tables::splitLines(readText(path));
+}
 
 void writeLines(const Path& path, const std::vector<std::string>& lines) {
     std::size_t size = 0;

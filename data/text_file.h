@@ -21,6 +21,8 @@ std::vector<std::string> readLines(const Path& path);
 void writeLines(const Path& path, const std::vector<std::string>& lines);
 
 // The path as the user reads it in a message.
-inline std::string pathText(const Path& path) { return path.string(); }
+inline std::string pathText(const Path& path) {
+    return path.string();
+}
 
 }  // namespace data

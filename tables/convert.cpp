@@ -1,14 +1,16 @@
 #include "tables/convert.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 #include "tables/errors.h"
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -31,9 +33,9 @@ std::optional<int> tryToInt(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long value = 0;
     const long long limit = negative ? 2147483648LL : 2147483647LL;
-    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X' ||
-                            (text[i] == '0' && i + 1 < text.size() &&
-                             (text[i + 1] == 'x' || text[i + 1] == 'X')))) {
+    if (i < text.size() &&
+        (text[i] == '$' || text[i] == 'x' || text[i] == 'X' ||
+         (text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X')))) {
         i += text[i] == '0' ? 2 : 1;
         if (i >= text.size()) return std::nullopt;
         unsigned long long bits = 0;
@@ -95,7 +97,9 @@ long double toFloat(std::string_view text) {
     throwNotFloat(text);
 }
 
-std::string intToStr(long long value) { return std::to_string(value); }
+std::string intToStr(long long value) {
+    return std::to_string(value);
+}
 
 std::string_view firstChars(std::string_view text, std::size_t n) {
     std::size_t pos = 0;

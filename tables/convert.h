@@ -20,14 +20,20 @@ std::optional<long double> tryToFloat(std::string_view text);
 std::string intToStr(long long value);
 
 // A cell has a value when it is neither empty nor a single space.
-inline bool hasValue(std::string_view cell) { return !cell.empty() && cell != " "; }
+inline bool hasValue(std::string_view cell) {
+    return !cell.empty() && cell != " ";
+}
 
 // The first n characters of a UTF-8 text (the whole text when shorter).
 std::string_view firstChars(std::string_view text, std::size_t n);
 
 // Stock codes are compared on their first four characters.
-inline std::string_view codeKey(std::string_view text) { return firstChars(text, 4); }
-inline bool sameCode(std::string_view a, std::string_view b) { return codeKey(a) == codeKey(b); }
+inline std::string_view codeKey(std::string_view text) {
+    return firstChars(text, 4);
+}
+inline bool sameCode(std::string_view a, std::string_view b) {
+    return codeKey(a) == codeKey(b);
+}
 
 // A date written yyyy/mm/dd (also y/m/d with shorter parts); nothing when it is not one.
 std::optional<std::chrono::sys_days> parseDate(std::string_view text);

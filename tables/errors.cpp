@@ -34,7 +34,9 @@ void throwListIndex(long long index) {
     throw EListError(
         formatMessage("リストのインデックスが範囲を超えています (%d)", std::to_string(index)));
 }
-void throwVariantConversion() { throw EVariantError("バリアントの型変換が不正です"); }
+void throwVariantConversion() {
+    throw EVariantError("バリアントの型変換が不正です");
+}
 
 std::string errorBoxText(std::string_view message) {
     std::string text(message);

@@ -58,17 +58,18 @@ void WorkingTable::clearRow(int row) {
     ++revision_;
 }
 
-void WorkingTable::fillRow(int row, const std::vector<std::string>& fields) {
+void WorkingTable::fillRow(int row, std::vector<std::string> fields) {
     if (row < 0) throwListIndex(row);
     clearRow(row);
-    const std::size_t count = std::min(fields.size(), static_cast<std::size_t>(colCount_));
-    if (count == 0) return;
+    if (fields.size() > static_cast<std::size_t>(colCount_))
+        fields.resize(static_cast<std::size_t>(colCount_));
+    if (fields.empty()) return;
     ++revision_;
+    for (auto& field : fields)
+        if (field.empty()) field.push_back(' ');  // an empty field is stored as " "
     const auto r = static_cast<std::size_t>(row);
     if (r >= rows_.size()) rows_.resize(r + 1);
-    auto& cells = rows_[r];
-    cells.resize(count);
-    for (std::size_t i = 0; i < count; ++i) cells[i] = fields[i].empty() ? " " : fields[i];
+    rows_[r] = std::move(fields);
 }
 
 void WorkingTable::rowFromCommaText(int row, std::string_view text) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class WorkingTable {
-public:
+  public:
     WorkingTable(int colCount, int rowCount, int fixedCols = 1, int fixedRows = 1);
 
     // Empty text when never written; never fails for large coordinates.
@@ -25,7 +25,7 @@ public:
     void clearRow(int row);
     // Clear the row, then store the fields from column 0 on; an empty field is stored
     // as " "; fields beyond the column count are dropped.
-    void fillRow(int row, const std::vector<std::string>& fields);
+    void fillRow(int row, std::vector<std::string> fields);
     void rowFromCommaText(int row, std::string_view text);
     void rowFromLineList(int row, std::string_view text);
     // Columns 0 to column count - 1 joined by the comma-text rules.
@@ -37,7 +37,7 @@ public:
     // Grows with every change of a cell or a count, so a view can tell it is stale.
     std::uint64_t revision() const { return revision_; }
 
-private:
+  private:
     std::vector<std::vector<std::string>> rows_;
     int colCount_;
     int rowCount_;

@@ -37,6 +37,8 @@ std::string ScratchDir::readRaw(const std::filesystem::path& relative) const {
 FormFixture::FormFixture()
     : form(std::make_unique<TForm1>(platform, TForm1::Options{data::DataRoot{dir.path()}, {}})) {}
 
-std::filesystem::path sampleRoot() { return std::filesystem::path(DRAVIK_BINARY_DIR) / "sample-data"; }
+std::filesystem::path sampleRoot() {
+    return std::filesystem::path(DRAVIK_BINARY_DIR) / "sample-data";
+}
 
 }  // namespace testing_support

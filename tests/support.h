@@ -12,7 +12,7 @@ namespace testing_support {
 
 // A fresh, empty directory removed at the end of the test.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     const std::filesystem::path& path() const { return path_; }
@@ -20,7 +20,7 @@ public:
     void writeRaw(const std::filesystem::path& relative, const std::string& bytes) const;
     std::string readRaw(const std::filesystem::path& relative) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
