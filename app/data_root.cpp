@@ -11,7 +11,8 @@ namespace app {
 
 fs::path userDataRoot(const std::string& xdgDataHome, const std::string& home) {
     // Only an absolute XDG_DATA_HOME counts; a relative one is to be ignored.
-    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute()) return fs::path(xdgDataHome) / "dravik";
+    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute())
+        return fs::path(xdgDataHome) / "dravik";
     return fs::path(home.empty() ? "." : home) / ".local" / "share" / "dravik";
 }
 

@@ -18,7 +18,11 @@ bool isUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = c < 0x80           ? 1
+                                   : (c >> 5) == 0x6  ? 2
+                                   : (c >> 4) == 0xE  ? 3
+                                   : (c >> 3) == 0x1E ? 4
+                                                      : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -53,7 +57,9 @@ void TForm1::FormCreate() {
     Button1Click();
 }
 
-void TForm1::Button1Click() { Button3Click(); }
+void TForm1::Button1Click() {
+    Button3Click();
+}
 
 void TForm1::Edit1KeyPress(char key) {
     if (key == kEnter) Button3Click();
@@ -71,7 +77,9 @@ void TForm1::Edit7KeyPress(char key) {
     if (key == kEnter) Button3Click();
 }
 
-void TForm1::Edit1Exit() { Button3Click(); }
+void TForm1::Edit1Exit() {
+    Button3Click();
+}
 
 void TForm1::Edit3Exit() {
     if (Edit3.text() != kCohen && toFloat(Edit3.text()) <= kSmallestRatio) Edit3.setText("0.002");
@@ -89,7 +97,9 @@ void TForm1::Edit1DblClick() {
     Button3Click();
 }
 
-void TForm1::Edit2DblClick() { Edit2.setText(StringGrid3.cell(1, 8)); }
+void TForm1::Edit2DblClick() {
+    Edit2.setText(StringGrid3.cell(1, 8));
+}
 
 // Between the Cohen method and the saved ratio.
 void TForm1::Edit3DblClick() {
@@ -101,12 +111,20 @@ void TForm1::Edit3DblClick() {
     Edit3.setText(saved != kCohen ? saved : "0.015");
 }
 
-void TForm1::Edit6DblClick() { Edit6.setText("1301"); }
-void TForm1::Edit7DblClick() { Edit7.setText("9997"); }
+void TForm1::Edit6DblClick() {
+    Edit6.setText("1301");
+}
+void TForm1::Edit7DblClick() {
+    Edit7.setText("9997");
+}
 
 // The candidate data no longer matches the range.
-void TForm1::Edit6Change() { StringGrid3.setCell(1, 16, "0"); }
-void TForm1::Edit7Change() { StringGrid3.setCell(1, 16, "0"); }
+void TForm1::Edit6Change() {
+    StringGrid3.setCell(1, 16, "0");
+}
+void TForm1::Edit7Change() {
+    StringGrid3.setCell(1, 16, "0");
+}
 
 void TForm1::Label1DblClick() {
     StringGrid3.setCell(1, 8, Edit2.text());
@@ -139,8 +157,8 @@ void TForm1::Button36Click() {
             if (HttpClient1.ReplyNumber >= 200 && HttpClient1.ReplyNumber < 300 &&
                 !HttpClient1.Body.empty()) {
                 WebBrowser1.url = url;
-                WebBrowser1.html =
-                    isUtf8(HttpClient1.Body) ? HttpClient1.Body : data::cp932ToUtf8(HttpClient1.Body);
+                WebBrowser1.html = isUtf8(HttpClient1.Body) ? HttpClient1.Body
+                                                            : data::cp932ToUtf8(HttpClient1.Body);
                 fetched = true;
             }
         } catch (const EAbort&) {

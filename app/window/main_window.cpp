@@ -20,7 +20,9 @@
 
 namespace {
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The client area the positions below are laid out for.
 constexpr int kDesignWidth = 853;
@@ -37,7 +39,8 @@ QString colourText(const QColor& colour) {
 QString headerStyle(const QString& background) {
     return QString(
                "QHeaderView::section { background-color: %1; color: black; padding: 0px;"
-               " border: none; border-right: 1px solid #8c8c8c; border-bottom: 1px solid #8c8c8c; }")
+               " border: none; border-right: 1px solid #8c8c8c; border-bottom: 1px solid #8c8c8c; "
+               "}")
         .arg(background);
 }
 
@@ -159,8 +162,9 @@ void MainWindow::applySectionSizes() {
     results_->verticalHeader()->setFixedWidth(kResultsWidths[0]);
     for (int column = 0; column < resultsModel_->columnCount(); ++column) {
         const int tableColumn = column + 1;
-        results_->setColumnWidth(
-            column, tableColumn < static_cast<int>(kResultsWidths.size()) ? kResultsWidths[tableColumn] : 64);
+        results_->setColumnWidth(column, tableColumn < static_cast<int>(kResultsWidths.size())
+                                             ? kResultsWidths[tableColumn]
+                                             : 64);
     }
 }
 
@@ -261,9 +265,9 @@ void MainWindow::bindEvents() {
     onDoubleClick(edits_.at(7), &TForm1::Edit7DblClick);
     for (const auto& [name, handler] :
          std::map<QString, void (TForm1::*)()>{{"Label1", &TForm1::Label1DblClick},
-                                                {"Label2", &TForm1::Label2DblClick},
-                                                {"Label3", &TForm1::Label3DblClick},
-                                                {"Label6", &TForm1::Label6DblClick}})
+                                               {"Label2", &TForm1::Label2DblClick},
+                                               {"Label3", &TForm1::Label3DblClick},
+                                               {"Label6", &TForm1::Label6DblClick}})
         onDoubleClick(panel2_->findChild<QLabel*>(name), handler);
     edits_.at(8)->installEventFilter(this);
 
@@ -318,8 +322,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             // Leaving a field for another control of this window; not a box or another window.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-            if (watched == edits_.at(1)) act(&TForm1::Edit1Exit);
-            else if (watched == edits_.at(3)) act(&TForm1::Edit3Exit);
+            if (watched == edits_.at(1))
+                act(&TForm1::Edit1Exit);
+            else if (watched == edits_.at(3))
+                act(&TForm1::Edit3Exit);
             break;
         }
         default:
@@ -372,7 +378,8 @@ void MainWindow::syncFromForm() {
     if (form_.Panel6.visible && form_.WebBrowser1.html != shownPage_) {
         shownPage_ = form_.WebBrowser1.html;
         const QUrl url(qt(form_.WebBrowser1.url));
-        if (url.isLocalFile()) webBrowser1_->setSearchPaths({url.adjusted(QUrl::RemoveFilename).toLocalFile()});
+        if (url.isLocalFile())
+            webBrowser1_->setSearchPaths({url.adjusted(QUrl::RemoveFilename).toLocalFile()});
         webBrowser1_->setHtml(qt(shownPage_));
     }
     if (!form_.Panel6.visible) shownPage_.clear();  // opened again: shown afresh

@@ -19,7 +19,7 @@ class WorkingTableModel;
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     MainWindow(TForm1& form, QtPlatform& platform);
     ~MainWindow() override;
 
@@ -36,12 +36,12 @@ public:
     QTableView* chartView() const { return chart_; }
     QTableView* resultsView() const { return results_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void buildBottomPanel();
     void buildGrids();
     void bindEvents();

@@ -46,8 +46,9 @@ int runProgram(int argc, char** argv) {
         }
     }
 
-    TForm1 form(platform, TForm1::Options{data::DataRoot{root},
-                                          app::findShipped(programDir, "dravik.htm").value_or(fs::path())});
+    TForm1 form(platform,
+                TForm1::Options{data::DataRoot{root},
+                                app::findShipped(programDir, "dravik.htm").value_or(fs::path())});
     form.run([&form] { form.services = data::loadServiceHosts(form.options.root); });
 
     MainWindow window(form, platform);

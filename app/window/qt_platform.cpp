@@ -8,7 +8,9 @@
 #include "tables/errors.h"
 
 namespace {
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 }  // namespace
 
 void QtPlatform::showMessage(const std::string& text) {
@@ -44,7 +46,9 @@ void QtPlatform::processEvents() {
     QCoreApplication::processEvents();
 }
 
-std::string QtPlatform::today() { return localToday(); }
+std::string QtPlatform::today() {
+    return localToday();
+}
 
 void QtPlatform::splashStatus(const std::string& text) {
     if (!splashLine) return;

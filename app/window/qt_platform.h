@@ -11,7 +11,7 @@ class QWidget;
 class QLabel;
 
 class QtPlatform : public Platform {
-public:
+  public:
     void showMessage(const std::string& text) override;
     void showError(const std::string& text) override;
     void beginWait() override;
@@ -29,6 +29,6 @@ public:
     // When set, messages and errors go here instead of boxes (widget tests).
     std::function<void(const std::string& text, bool error)> messageSink;
 
-private:
+  private:
     int waitDepth_ = 0;
 };

@@ -7,13 +7,13 @@ class QLabel;
 
 class TSplashWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     TSplashWindow();
     QLabel* statusLine() const { return status_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     QLabel* status_;
 };

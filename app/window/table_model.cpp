@@ -4,7 +4,9 @@
 #include <algorithm>
 
 namespace {
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 }  // namespace
 
 WorkingTableModel::WorkingTableModel(WorkingTable& table, QColor background, QObject* parent)
@@ -17,8 +19,12 @@ WorkingTableModel::WorkingTableModel(WorkingTable& table, QColor background, QOb
       fixedCols_(table.fixedCols()),
       revision_(table.revision()) {}
 
-int WorkingTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-int WorkingTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+int WorkingTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+int WorkingTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
 
 QVariant WorkingTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -74,7 +80,8 @@ bool WorkingTableModel::refresh() {
         endRemoveColumns();
     }
     revision_ = table_.revision();
-    if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole});
+    if (rows_ > 0 && columns_ > 0)
+        emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole});
     if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
     if (rows_ > 0) emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
     return true;
@@ -90,7 +97,8 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     else if (background.canConvert<QColor>())
         painter->fillRect(option.rect, background.value<QColor>());
     painter->setFont(option.font);
-    painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
+    painter->setPen(selected ? option.palette.highlightedText().color()
+                             : option.palette.text().color());
     painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                       index.data(Qt::DisplayRole).toString());
     painter->restore();

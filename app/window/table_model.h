@@ -11,7 +11,7 @@
 
 class WorkingTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     WorkingTableModel(WorkingTable& table, QColor background, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -26,7 +26,7 @@ public:
     // Brings the views up to date; cheap when nothing changed. Returns whether it did anything.
     bool refresh();
 
-private:
+  private:
     WorkingTable& table_;
     QColor background_;
     int rows_;
@@ -39,7 +39,7 @@ private:
 // Draws a cell's text from its left edge without the style's margins, so a mark
 // fits a narrow column.
 class CellDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

@@ -8,7 +8,8 @@ using namespace testing_support;
 
 TEST(CodeList, TabsBecomeCommasAndTheWholeLineStaysInColumnZero) {
     FormFixture f;
-    f.dir.writeRaw("quendal/zenncode.txt", "0000\r\n1301\tKyokuyo Co\r\n\n1332,Nissui\r7203\tToyota\tTSE\r\n");
+    f.dir.writeRaw("quendal/zenncode.txt",
+                   "0000\r\n1301\tKyokuyo Co\r\n\n1332,Nissui\r7203\tToyota\tTSE\r\n");
     f.form->run(&TForm1::Button25Click);
 
     const auto& codes = f.form->StringGrid8;
@@ -34,7 +35,8 @@ TEST(CodeList, MissingFileIsTheFileOpenErrorAndLeavesTheTableEmpty) {
     FormFixture f;
     f.form->run(&TForm1::Button25Click);
     EXPECT_EQ(f.platform.errors,
-              std::vector<std::string>{errorBoxText("ファイル " + f.root().codeListFile().string() + " は開けません")});
+              std::vector<std::string>{
+                  errorBoxText("ファイル " + f.root().codeListFile().string() + " は開けません")});
     EXPECT_EQ(f.form->StringGrid8.cell(0, 1), "");
     EXPECT_EQ(f.platform.waitDepth, 0);
 }

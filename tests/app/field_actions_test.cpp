@@ -40,7 +40,8 @@ TEST(BoxRatioField, LeavingItRaisesSmallRatiosToTheFloor) {
     EXPECT_TRUE(f.platform.errors.empty());
 
     EXPECT_EQ(leave("abc"), "abc");
-    EXPECT_EQ(f.platform.errors, std::vector<std::string>{errorBoxText("'abc' は浮動小数点数ではありません")});
+    EXPECT_EQ(f.platform.errors,
+              std::vector<std::string>{errorBoxText("'abc' は浮動小数点数ではありません")});
 }
 
 TEST(RangeFields, DoubleClicksSetTheWholeRangeAndChangesResetTheCandidateFlag) {

@@ -47,8 +47,9 @@ TEST(SettingsFile, CodeAndRatioLabelsSaveTheirFields) {
 
     // Reading the file back into a fresh form gives the same cells.
     FormFixture g;
-    std::filesystem::copy(f.dir.path(), g.dir.path(), std::filesystem::copy_options::recursive |
-                                                          std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(f.dir.path(), g.dir.path(),
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
     g.form->run(&TForm1::Button18Click);
     EXPECT_EQ(g.form->StringGrid3.cell(1, 9), "6758 ソニー");
     EXPECT_EQ(g.form->StringGrid3.cell(1, 10), "1301");

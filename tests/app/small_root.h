@@ -45,8 +45,8 @@ inline void writeSmallRoot(const data::DataRoot& root, const SmallRoot& choice =
             const auto wave = [&](double scale, double period) {
                 return intToStr(1000 + static_cast<long long>(scale * std::sin(row / period)));
             };
-            lines.push_back(formatDate(first - std::chrono::days(row - 1)) + "," + wave(50, 3) + "," +
-                            wave(200, 5) + "," + wave(300, 4));
+            lines.push_back(formatDate(first - std::chrono::days(row - 1)) + "," + wave(50, 3) +
+                            "," + wave(200, 5) + "," + wave(300, 4));
         }
         data::writeLines(root.priceFile(), lines);
     }

@@ -37,8 +37,8 @@ struct WindowFixture {
         platform.messageSink = [this](const std::string& text, bool error) {
             (error ? errors : messages).push_back(text);
         };
-        form = std::make_unique<TForm1>(platform, TForm1::Options{data::DataRoot{dir.path()},
-                                                                  dir.path() / "guide.htm"});
+        form = std::make_unique<TForm1>(
+            platform, TForm1::Options{data::DataRoot{dir.path()}, dir.path() / "guide.htm"});
         window = std::make_unique<MainWindow>(*form, platform);
         if (start) window->act(&TForm1::FormCreate);
         window->show();
@@ -203,9 +203,11 @@ TEST(MainWindow, ClickOnABoxShowsItsDateAndPrice) {
             if (grid.cell(col, row) != "×" && grid.cell(col, row) != "〇") continue;
             const QModelIndex index = chart->model()->index(row - 1, col - 1);
             chart->scrollTo(index);
-            QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, chart->visualRect(index).center());
+            QTest::mouseClick(chart->viewport(), Qt::LeftButton, {},
+                              chart->visualRect(index).center());
             EXPECT_EQ(f.form->Edit5.text(), grid.cell(1, row));
-            EXPECT_EQ(f.find<QLineEdit>("Edit4")->text().toStdString(), f.form->StringGrid5.cell(col, row));
+            EXPECT_EQ(f.find<QLineEdit>("Edit4")->text().toStdString(),
+                      f.form->StringGrid5.cell(col, row));
             EXPECT_FALSE(f.find<QLineEdit>("Edit4")->text().isEmpty());
             return;
         }
