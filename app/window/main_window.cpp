@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -96,7 +97,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     panel5_ = new QLabel(qt(form_.Panel5.caption), this);
     panel5_->setObjectName("Panel5");
     panel5_->setGeometry(544, 544, 241, 41);
-    panel5_->setFont(windowFont(15));
+    panel5_->setFont(windowFont(13));
     panel5_->setAlignment(Qt::AlignCenter);
     panel5_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel5_->setAutoFillBackground(true);
@@ -149,7 +150,10 @@ void MainWindow::applySectionSizes() {
     chart_->horizontalHeader()->setDefaultSectionSize(15);
     chart_->horizontalHeader()->setFixedHeight(12);
     chart_->verticalHeader()->setDefaultSectionSize(12);
-    chart_->verticalHeader()->setFixedWidth(15);
+    // The box-number column is 15 pixels, widened only as far as its numbers need.
+    const QFontMetrics metrics(chart_->verticalHeader()->font());
+    const QString widest = QString::number(std::max(1, form_.StringGrid1.rowCount() - 1));
+    chart_->verticalHeader()->setFixedWidth(std::max(15, metrics.horizontalAdvance(widest) + 4));
     if (chartModel_->columnCount() > 0) chart_->setColumnWidth(0, 40);
 
     boxDates_->horizontalHeader()->setDefaultSectionSize(30);
@@ -173,7 +177,8 @@ void MainWindow::buildBottomPanel() {
     panel2_->setObjectName("Panel2");
     panel2_->setAutoFillBackground(true);
     colourWidget(panel2_, kBottomPanel, QPalette::Window);
-    panel2_->setFont(windowFont(15));
+    // A 15-pixel character cell: 13-pixel characters.
+    panel2_->setFont(windowFont(13));
 
     auto label = [this](const char* name, const char* caption, int left, int top) {
         auto* widget = new QLabel(QString::fromUtf8(caption), panel2_);
