@@ -11,7 +11,7 @@
 TSplashWindow::TSplashWindow()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle("dravik");
+    setWindowTitle(QString::fromUtf8("Dravik 起動"));
     setFixedSize(342, 113);
 
     auto* panel = new QFrame(this);
