@@ -24,7 +24,7 @@ QApplication& application() {
     static int argc = 1;
     static char name[] = "dravik_window_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = QApplication::instance() ? qApp : new QApplication(argc, argv);
     return *app;
 }
 
