@@ -33,6 +33,11 @@ constexpr int kBottomPanelHeight = 70;
 // Results list: widths of columns 0 to 10.
 constexpr std::array<int, 11> kResultsWidths{30, 97, 96, 97, 97, 96, 97, 100, 98, 97, 98};
 
+template <class Client>
+void handleClientMessages(Client& client) {
+    if constexpr (requires { client.processMessages(); }) client.processMessages();
+}
+
 QString colourText(const QColor& colour) {
     return QString("rgb(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
 }
@@ -115,6 +120,11 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     panel6_->hide();
 
     bindEvents();
+    // Socket notices and time-outs of the HTTP client are also handled between actions,
+    // e.g. a peer closing an idle connection.
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, [this] { handleClientMessages(form_.HttpClient1); });
+    idle->start(50);
     platform_.owner = this;
     platform_.beforeEvents = [this] { syncFromForm(); };
 
