@@ -133,6 +133,8 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
 }
 
 MainWindow::~MainWindow() {
+    // The fields losing their focus while they are destroyed is no user action.
+    for (auto& [number, widget] : edits_) widget->removeEventFilter(this);
     platform_.beforeEvents = nullptr;
     platform_.owner = nullptr;
 }
@@ -336,7 +338,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut: {
             // Leaving a field for another control of this window; not a box or another window.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible()) break;
             if (watched == edits_.at(1))
                 act(&TForm1::Edit1Exit);
             else if (watched == edits_.at(3))

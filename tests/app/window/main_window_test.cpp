@@ -270,3 +270,11 @@ TEST(MainWindow, ResultsListShowsItsColumnsAndAClickedCodeIsCharted) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
     EXPECT_EQ(f.form->StringGrid2.cell(199, 0), "6758");
 }
+
+TEST(MainWindow, ClosingWithTheFocusInTheCodeFieldDrawsNothing) {
+    WindowFixture f;
+    f.find<QLineEdit>("Edit1")->setFocus();
+    f.window->close();
+    f.window.reset();
+    EXPECT_EQ(f.chartRuns, 0);
+}
