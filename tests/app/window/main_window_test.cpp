@@ -278,3 +278,21 @@ TEST(MainWindow, ClosingWithTheFocusInTheCodeFieldDrawsNothing) {
     f.window.reset();
     EXPECT_EQ(f.chartRuns, 0);
 }
+
+TEST(MainWindow, PanelsAnchoredRightAndBottomFollowTheWindowsCorner) {
+    WindowFixture f;
+    f.form->Panel5.visible = true;
+    f.form->Panel6.visible = true;
+    f.window->syncFromForm();
+    auto* guide = f.find<QWidget>("Panel6");
+    auto* notice = f.find<QLabel>("Panel5");
+    EXPECT_EQ(guide->geometry(), QRect(232, 216, 617, 353));
+    EXPECT_EQ(notice->geometry(), QRect(544, 544, 241, 41));
+    EXPECT_EQ(notice->text(), "ｋｏｕｈｏデータを読み込んでください。");
+
+    f.window->resize(1053, 757);
+    EXPECT_EQ(guide->pos(), QPoint(432, 316));
+    EXPECT_EQ(f.window->resultsView()->pos(), QPoint(776, 468));
+    EXPECT_EQ(notice->pos(), QPoint(544, 544));
+    EXPECT_EQ(f.find<QWidget>("Panel2")->geometry(), QRect(0, 687, 1053, 70));
+}
