@@ -338,7 +338,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut: {
             // Leaving a field for another control of this window; not a box or another window.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible()) break;
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+                !isVisible())
+                break;
             if (watched == edits_.at(1))
                 act(&TForm1::Edit1Exit);
             else if (watched == edits_.at(3))
