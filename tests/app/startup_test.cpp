@@ -85,3 +85,16 @@ TEST(StartUp, MissingPriceFileEndsStartUpWithItsMessage) {
     EXPECT_EQ(f.platform.errors.back(), cannotOpen(f.root().priceFile()));
     EXPECT_EQ(f.form->StringGrid1.cell(1, 0), "");
 }
+
+TEST(StartUp, SampleDataStartsWithTheSavedStocksChart) {
+    FormFixture f;
+    std::filesystem::copy(sampleRoot(), f.dir.path(), std::filesystem::copy_options::recursive);
+    f.form->run(&TForm1::FormCreate);
+
+    // Only a calendar update that cannot run here may complain.
+    EXPECT_LE(f.platform.errors.size(), 1u);
+    EXPECT_TRUE(sameCode(f.form->Edit1.text(), f.form->StringGrid3.cell(1, 9)));
+    EXPECT_EQ(f.form->StringGrid2.cell(199, 0), f.form->Edit1.text());
+    EXPECT_TRUE(chartHasMarks(f.form->StringGrid1));
+    EXPECT_EQ(f.platform.waitDepth, 0);
+}
