@@ -40,3 +40,19 @@ TEST(CodeList, MissingFileIsTheFileOpenErrorAndLeavesTheTableEmpty) {
     EXPECT_EQ(f.form->StringGrid8.cell(0, 1), "");
     EXPECT_EQ(f.platform.waitDepth, 0);
 }
+
+TEST(CodeList, LookupsSkipLineZeroAndTakeTheLastOfTwoEqualCodes) {
+    FormFixture f;
+    f.dir.writeRaw("quendal/zenncode.txt",
+                   "7203\tline zero\r\n1301\ta\r\n\r\n6758\tb\r\n6758\tc\r\n");
+    f.form->run(&TForm1::Button25Click);
+
+    f.form->Edit1.setText("7203");
+    f.form->run(&TForm1::Button34Click);
+    EXPECT_EQ(f.form->StringGrid3.cell(3, 15), "0");
+
+    f.form->Edit1.setText("6758 anything");
+    f.form->run(&TForm1::Button34Click);
+    EXPECT_EQ(f.form->StringGrid3.cell(3, 15), "4");
+    EXPECT_TRUE(f.platform.errors.empty());
+}
