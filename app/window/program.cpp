@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 #include <filesystem>
 
 #include "app/data_root.h"
@@ -33,7 +34,10 @@ int runProgram(int argc, char** argv) {
 
     const app::CommandLine line = app::parseCommandLine(argc, argv);
     const fs::path programDir = QCoreApplication::applicationDirPath().toStdString();
-    const fs::path root = line.root.value_or(app::userDataRoot());
+    for (const auto& argument : line.rest)
+        std::fprintf(stderr, "dravik: unknown argument %s (usage: dravik [--root DIR])\n",
+                     argument.c_str());
+    const fs::path root = fs::absolute(line.root.value_or(app::userDataRoot()));
     if (!line.root) {
         // A new user gets the sample data, so the first start shows a chart.
         try {
