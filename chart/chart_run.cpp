@@ -1,6 +1,7 @@
 // The chart run: finds the stock of the code field, copies its newest prices into the
 // working series and runs the engine on them.
 #include "app/form.h"
+#include "data/collection_fetch.h"
 #include "tables/convert.h"
 
 namespace {
@@ -20,6 +21,9 @@ void TForm1::Button34Click() {
 }
 
 void TForm1::Button3Click() {
+    // The window stays live while pages download; a chart run started meanwhile would
+    // overwrite the working series the download is filling.
+    if (data::pageFetchBusy(this)) throw EAbort("busy");
     WaitCursor wait(platform);
     const bool quendal = Edit8.text() == "quendal";
 

@@ -1,18 +1,84 @@
+// Series collection: a stock's daily closing prices from the price-table service,
+// 50 days a page, into the working series (price-table column 199), newest first.
 #include "app/form.h"
+#include "data/collection_fetch.h"
+#include "data/quote_pages.h"
+#include "data/text_file.h"
+#include "tables/comma_text.h"
+#include "tables/convert.h"
 
-// Not built yet.
+namespace {
+
+constexpr int kSeriesColumn = 199;
+constexpr int kLastPage = 20;
+constexpr int kSeriesRowsCleared = 4860;
+const int kPageCell[] = {1, 6};  // settings cell: number of the page being fetched
+
+}  // namespace
+
 void TForm1::Button8Click() {
-    throw Exception("Button8Click: 未実装");
+    WaitCursor wait(platform);
+    if (Edit1.text().empty()) {
+        platform.showMessage("銘柄コードを入れ直して下さい。");
+        return;
+    }
+    if (services.priceTable.empty()) services = data::loadServiceHosts(options.root);
+    if (services.priceTable.empty()) {
+        platform.showMessage("株価データの取得先が設定されていません。");
+        throw EAbort("");
+    }
+    for (int row = 1; row <= kSeriesRowsCleared; ++row) StringGrid2.setCell(kSeriesColumn, row, "");
+    StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
+    const std::string code(codeKey(Edit1.text()));
+    const std::string sentCode = data::queryCode(code);
+
+    for (int page = 0; page <= kLastPage; ++page) {
+        const auto today = data::dateFields(platform.today());
+        StringGrid3.setCell(kPageCell[0], kPageCell[1], intToStr(page));
+        const std::string text = data::fetchPageText(HttpClient1, services.priceTable,
+                                                     data::priceTablePath(page, today, sentCode));
+        Edit1.setText(code + "-" + intToStr(page) + " 収集中");
+        platform.processEvents();
+        data::keepPage(options.root, text, data::kPriceRowMarker, data::kPriceCutChars);
+        Button9Click();
+        Button10Click();
+        Button13Click();
+        Button11Click();
+        if (StringGrid2.cell(kSeriesColumn, data::kRowsPerPage * page + 1).empty()) break;
+    }
+    Edit1.setText(code);
 }
+
+// Page split: each line of the page file into its page-table row, cut at the row marker.
 void TForm1::Button9Click() {
-    throw Exception("Button9Click: 未実装");
+    const auto lines = data::readLines(options.root.pageFile());
+    StringGrid6.setColCount(50);
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        const std::string pieces = data::markerToLineBreaks(lines[r], data::kPriceRowMarker);
+        const auto count = static_cast<int>(tables::splitLines(pieces).size());
+        if (count > StringGrid6.colCount()) StringGrid6.setColCount(count);
+        StringGrid6.rowFromLineList(static_cast<int>(r) + 1, pieces);
+    }
+    // A short page leaves no rows of an earlier page behind for the page copy.
+    for (int row = static_cast<int>(lines.size()) + 1; row <= data::kRowsPerPage; ++row)
+        StringGrid6.clearRow(row);
 }
+
+// Price extraction: the text of each row's last cell.
 void TForm1::Button10Click() {
-    throw Exception("Button10Click: 未実装");
+    for (int row = 1; row <= data::kRowsPerPage; ++row)
+        StringGrid6.setCell(1, row, data::isolateLastCell(StringGrid6.cell(1, row)));
 }
+
+// Price extraction: grouping commas removed.
 void TForm1::Button13Click() {
-    throw Exception("Button13Click: 未実装");
+    for (int row = 1; row <= data::kRowsPerPage; ++row)
+        StringGrid6.setCell(1, row, data::removeGroupingCommas(StringGrid6.cell(1, row)));
 }
+
+// Page copy: the page's prices into the working series at the page's rows.
 void TForm1::Button11Click() {
-    throw Exception("Button11Click: 未実装");
+    const int page = toInt(StringGrid3.cell(kPageCell[0], kPageCell[1]));
+    for (int r = 1; r <= data::kRowsPerPage; ++r)
+        StringGrid2.setCell(kSeriesColumn, data::kRowsPerPage * page + r, StringGrid6.cell(1, r));
 }
