@@ -98,3 +98,15 @@ TEST(StartUp, SampleDataStartsWithTheSavedStocksChart) {
     EXPECT_TRUE(chartHasMarks(f.form->StringGrid1));
     EXPECT_EQ(f.platform.waitDepth, 0);
 }
+
+TEST(StartUp, UnreachableQuoteServiceIsReportedAndTheChartStillDrawn) {
+    FormFixture f;
+    std::filesystem::copy(sampleRoot(), f.dir.path(), std::filesystem::copy_options::recursive);
+    f.dir.writeRaw("dravik/services.csv", "quote-history,127.0.0.1:1\r\n");
+    f.form->run(&TForm1::FormCreate);
+
+    ASSERT_EQ(f.platform.errors.size(), 1u);  // the failed request, in the client's words
+    EXPECT_EQ(f.form->StringGrid1.cell(1, 0), "株価");
+    EXPECT_TRUE(chartHasMarks(f.form->StringGrid1));
+    EXPECT_EQ(f.platform.waitDepth, 0);
+}
