@@ -1,63 +1,176 @@
-#include "app/form.h"
+#include <string>
 
-// Not built yet.
+#include "app/form.h"
+#include "data/cp932.h"
+#include "data/text_file.h"
+#include "tables/convert.h"
+
+namespace {
+
+constexpr char kEnter = 13;
+const std::string kCohen = "コーエン";
+const std::string kGuideOpen = "利用説明";
+const std::string kGuideClose = "説明閉る";
+// The smallest box ratio the chart accepts.
+constexpr long double kSmallestRatio = 0.002L;
+
+bool isUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80           ? 1
+                                   : (c >> 5) == 0x6  ? 2
+                                   : (c >> 4) == 0xE  ? 3
+                                   : (c >> 3) == 0x1E ? 4
+                                                      : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Start-up: settings, code list, fields, calendar, price table and the first chart.
 void TForm1::FormCreate() {
-    throw Exception("FormCreate: 未実装");
+    Button18Click();
+    Button25Click();
+    Edit1.setText(StringGrid3.cell(1, 9));
+    Edit2.setText(StringGrid3.cell(1, 8));
+    Edit3.setText(StringGrid3.cell(1, 5));
+    Edit6.setText(StringGrid3.cell(1, 13));
+    Edit7.setText(StringGrid3.cell(1, 14));
+    StringGrid3.setCell(3, 13, "0");
+    StringGrid3.setCell(3, 14, "0");
+    // The calendar only matters for stocks outside the price table: when its update
+    // fails (no network, no host) the user is told and still gets the chart.
+    try {
+        Button19Click();
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        platform.showError(errorBoxText(e.message()));
+    }
+    Button2Click();
+    StringGrid1.setCell(1, 0, "株価");
+    Button1Click();
 }
+
 void TForm1::Button1Click() {
-    throw Exception("Button1Click: 未実装");
+    Button3Click();
 }
-void TForm1::Edit1KeyPress(char) {
-    throw Exception("Edit1KeyPress: 未実装");
+
+void TForm1::Edit1KeyPress(char key) {
+    if (key == kEnter) Button3Click();
 }
-void TForm1::Edit2KeyPress(char) {
-    throw Exception("Edit2KeyPress: 未実装");
+void TForm1::Edit2KeyPress(char key) {
+    if (key == kEnter) Button3Click();
 }
-void TForm1::Edit3KeyPress(char) {
-    throw Exception("Edit3KeyPress: 未実装");
+void TForm1::Edit3KeyPress(char key) {
+    if (key == kEnter) Button3Click();
 }
-void TForm1::Edit6KeyPress(char) {
-    throw Exception("Edit6KeyPress: 未実装");
+void TForm1::Edit6KeyPress(char key) {
+    if (key == kEnter) Button3Click();
 }
-void TForm1::Edit7KeyPress(char) {
-    throw Exception("Edit7KeyPress: 未実装");
+void TForm1::Edit7KeyPress(char key) {
+    if (key == kEnter) Button3Click();
 }
+
 void TForm1::Edit1Exit() {
-    throw Exception("Edit1Exit: 未実装");
+    Button3Click();
 }
+
 void TForm1::Edit3Exit() {
-    throw Exception("Edit3Exit: 未実装");
+    if (Edit3.text() != kCohen && toFloat(Edit3.text()) <= kSmallestRatio) Edit3.setText("0.002");
 }
+
+// Back to the saved code; on the saved code itself, to the fallback code.
 void TForm1::Edit1DblClick() {
-    throw Exception("Edit1DblClick: 未実装");
+    if (Edit8.text() == "quendal") {
+        const std::string saved = StringGrid3.cell(1, 9);
+        Edit1.setText(Edit1.text() != saved ? saved : StringGrid2.cell(1, 0));
+    } else {
+        const std::string saved = StringGrid3.cell(1, 10);
+        Edit1.setText(Edit1.text() != saved ? saved : Edit6.text());
+    }
+    Button3Click();
 }
+
 void TForm1::Edit2DblClick() {
-    throw Exception("Edit2DblClick: 未実装");
+    Edit2.setText(StringGrid3.cell(1, 8));
 }
+
+// Between the Cohen method and the saved ratio.
 void TForm1::Edit3DblClick() {
-    throw Exception("Edit3DblClick: 未実装");
+    if (Edit3.text() != kCohen) {
+        Edit3.setText(kCohen);
+        return;
+    }
+    const std::string saved = StringGrid3.cell(1, 5);
+    Edit3.setText(saved != kCohen ? saved : "0.015");
 }
+
 void TForm1::Edit6DblClick() {
-    throw Exception("Edit6DblClick: 未実装");
+    Edit6.setText("1301");
 }
 void TForm1::Edit7DblClick() {
-    throw Exception("Edit7DblClick: 未実装");
+    Edit7.setText("9997");
 }
+
+// The candidate data no longer matches the range.
 void TForm1::Edit6Change() {
-    throw Exception("Edit6Change: 未実装");
+    StringGrid3.setCell(1, 16, "0");
 }
 void TForm1::Edit7Change() {
-    throw Exception("Edit7Change: 未実装");
+    StringGrid3.setCell(1, 16, "0");
 }
+
 void TForm1::Label1DblClick() {
-    throw Exception("Label1DblClick: 未実装");
+    StringGrid3.setCell(1, 8, Edit2.text());
+    Button17Click();
 }
+
 void TForm1::Label2DblClick() {
-    throw Exception("Label2DblClick: 未実装");
+    StringGrid3.setCell(1, Edit8.text() != "kouho" ? 9 : 10, Edit1.text());
+    Button17Click();
 }
+
 void TForm1::Label3DblClick() {
-    throw Exception("Label3DblClick: 未実装");
+    StringGrid3.setCell(1, 5, Edit3.text());
+    Button17Click();
 }
+
+// The usage-guide panel: opened with the page fetched afresh from the guide host,
+// or the page shipped with the program when there is none or it does not answer.
 void TForm1::Button36Click() {
-    throw Exception("Button36Click: 未実装");
+    if (Button36.caption != kGuideOpen) {
+        Panel6.visible = false;
+        Button36.caption = kGuideOpen;
+        return;
+    }
+    bool fetched = false;
+    if (!services.usageGuide.empty()) {
+        const std::string url = "http://" + services.usageGuide + "/quendal/dravik.htm";
+        try {
+            HttpClient1.Get(url);
+            if (HttpClient1.ReplyNumber >= 200 && HttpClient1.ReplyNumber < 300 &&
+                !HttpClient1.Body.empty()) {
+                WebBrowser1.url = url;
+                WebBrowser1.html = isUtf8(HttpClient1.Body) ? HttpClient1.Body
+                                                            : data::cp932ToUtf8(HttpClient1.Body);
+                fetched = true;
+            }
+        } catch (const EAbort&) {
+            throw;
+        } catch (const Exception&) {
+            // The shipped page stands in.
+        }
+    }
+    if (!fetched) {
+        WebBrowser1.html = data::readBytes(options.guidePage);
+        WebBrowser1.url = "file://" + options.guidePage.string();
+    }
+    Panel6.visible = true;
+    Button36.caption = kGuideClose;
 }

@@ -1,0 +1,407 @@
+#include "app/window/main_window.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUrl>
+#include <array>
+
+#include "app/window/qt_platform.h"
+#include "app/window/table_model.h"
+#include "app/window/window_style.h"
+
+namespace {
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The client area the positions below are laid out for.
+constexpr int kDesignWidth = 853;
+constexpr int kDesignHeight = 657;
+constexpr int kBottomPanelHeight = 70;
+
+// Results list: widths of columns 0 to 10.
+constexpr std::array<int, 11> kResultsWidths{30, 97, 96, 97, 97, 96, 97, 100, 98, 97, 98};
+
+template <class Client>
+void handleClientMessages(Client& client) {
+    if constexpr (requires { client.processMessages(); }) client.processMessages();
+}
+
+QString colourText(const QColor& colour) {
+    return QString("rgb(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+}
+
+QString headerStyle(const QString& background) {
+    return QString(
+               "QHeaderView::section { background-color: %1; color: black; padding: 0px;"
+               " border: none; border-right: 1px solid #8c8c8c; border-bottom: 1px solid #8c8c8c; "
+               "}")
+        .arg(background);
+}
+
+QTableView* makeGridView(QWidget* parent, WorkingTableModel* model, const QColor& background,
+                         const QString& fixedColour, const char* name) {
+    auto* view = new QTableView(parent);
+    view->setObjectName(name);
+    view->setModel(model);
+    view->setItemDelegate(new CellDelegate(view));
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    view->setShowGrid(true);
+    view->setGridStyle(Qt::SolidLine);
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideNone);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QPalette colours = view->palette();
+    colours.setColor(QPalette::Base, background);
+    colours.setColor(QPalette::Text, Qt::black);
+    view->setPalette(colours);
+    for (QHeaderView* header : {view->horizontalHeader(), view->verticalHeader()}) {
+        header->setMinimumSectionSize(1);
+        header->setSectionResizeMode(QHeaderView::Interactive);
+        header->setHighlightSections(false);
+        header->setStyleSheet(headerStyle(fixedColour));
+    }
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->setCornerButtonEnabled(false);
+    return view;
+}
+
+void colourWidget(QWidget* widget, const QColor& colour, QPalette::ColorRole role) {
+    QPalette colours = widget->palette();
+    colours.setColor(role, colour);
+    widget->setPalette(colours);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
+    : QWidget(nullptr), form_(form), platform_(platform) {
+    setObjectName("Form1");
+    setWindowTitle("Dravik");
+    setFont(windowFont(12));
+    resize(kDesignWidth, kDesignHeight);
+    move(117, 13);
+
+    buildGrids();
+    buildBottomPanel();
+
+    panel5_ = new QLabel(qt(form_.Panel5.caption), this);
+    panel5_->setObjectName("Panel5");
+    panel5_->setGeometry(544, 544, 241, 41);
+    panel5_->setFont(windowFont(13));
+    panel5_->setAlignment(Qt::AlignCenter);
+    panel5_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel5_->setAutoFillBackground(true);
+    colourWidget(panel5_, kNoticePanel, QPalette::Window);
+    panel5_->hide();
+
+    panel6_ = new QFrame(this);
+    panel6_->setObjectName("Panel6");
+    panel6_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel6_->resize(617, 353);
+    webBrowser1_ = new QTextBrowser(panel6_);
+    webBrowser1_->setObjectName("WebBrowser1");
+    webBrowser1_->setGeometry(2, 2, 613, 349);
+    webBrowser1_->setOpenExternalLinks(true);
+    panel6_->hide();
+
+    bindEvents();
+    // Socket notices and time-outs of the HTTP client are also handled between actions,
+    // e.g. a peer closing an idle connection.
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, [this] { handleClientMessages(form_.HttpClient1); });
+    idle->start(50);
+    platform_.owner = this;
+    platform_.beforeEvents = [this] { syncFromForm(); };
+
+    placeAnchored();
+    syncFromForm();
+}
+
+MainWindow::~MainWindow() {
+    // The fields losing their focus while they are destroyed is no user action.
+    for (auto& [number, widget] : edits_) widget->removeEventFilter(this);
+    platform_.beforeEvents = nullptr;
+    platform_.owner = nullptr;
+}
+
+void MainWindow::buildGrids() {
+    const QString buttonFace = colourText(palette().color(QPalette::Button));
+    chartModel_ = new WorkingTableModel(form_.StringGrid1, kChartBackground, this);
+    boxDateModel_ = new WorkingTableModel(form_.StringGrid5, kChartBackground, this);
+    resultsModel_ = new WorkingTableModel(form_.StringGrid11, kResultsBackground, this);
+
+    // The box-date grid lies under the chart grid and is never seen.
+    boxDates_ = makeGridView(this, boxDateModel_, kChartBackground, buttonFace, "StringGrid5");
+    boxDates_->hide();
+    chart_ = makeGridView(this, chartModel_, kChartBackground, buttonFace, "StringGrid1");
+    chart_->setFont(windowFont(12));
+    results_ = makeGridView(this, resultsModel_, kResultsBackground, colourText(kResultsFixed),
+                            "StringGrid11");
+    results_->resize(257, 193);
+    results_->hide();
+    applySectionSizes();
+}
+
+void MainWindow::applySectionSizes() {
+    // Chart grid: columns 15 pixels, the level column 40, rows 12.
+    chart_->horizontalHeader()->setDefaultSectionSize(15);
+    chart_->horizontalHeader()->setFixedHeight(12);
+    chart_->verticalHeader()->setDefaultSectionSize(12);
+    // The box-number column is 15 pixels, widened only as far as its numbers need.
+    const QFontMetrics metrics(chart_->verticalHeader()->font());
+    const QString widest = QString::number(std::max(1, form_.StringGrid1.rowCount() - 1));
+    chart_->verticalHeader()->setFixedWidth(std::max(15, metrics.horizontalAdvance(widest) + 4));
+    if (chartModel_->columnCount() > 0) chart_->setColumnWidth(0, 40);
+
+    boxDates_->horizontalHeader()->setDefaultSectionSize(30);
+    boxDates_->horizontalHeader()->setFixedHeight(13);
+    boxDates_->verticalHeader()->setDefaultSectionSize(13);
+    boxDates_->verticalHeader()->setFixedWidth(30);
+
+    results_->horizontalHeader()->setFixedHeight(20);
+    results_->verticalHeader()->setDefaultSectionSize(20);
+    results_->verticalHeader()->setFixedWidth(kResultsWidths[0]);
+    for (int column = 0; column < resultsModel_->columnCount(); ++column) {
+        const int tableColumn = column + 1;
+        results_->setColumnWidth(column, tableColumn < static_cast<int>(kResultsWidths.size())
+                                             ? kResultsWidths[tableColumn]
+                                             : 64);
+    }
+}
+
+void MainWindow::buildBottomPanel() {
+    panel2_ = new QWidget(this);
+    panel2_->setObjectName("Panel2");
+    panel2_->setAutoFillBackground(true);
+    colourWidget(panel2_, kBottomPanel, QPalette::Window);
+    // A 15-pixel character cell: 13-pixel characters.
+    panel2_->setFont(windowFont(13));
+
+    auto label = [this](const char* name, const char* caption, int left, int top) {
+        auto* widget = new QLabel(QString::fromUtf8(caption), panel2_);
+        widget->setObjectName(name);
+        widget->move(left, top);
+        widget->adjustSize();
+        return widget;
+    };
+    auto field = [this](int number, const char* text, int left, int top, int width, bool grey) {
+        auto* widget = new QLineEdit(QString::fromUtf8(text), panel2_);
+        widget->setObjectName(QString("Edit%1").arg(number));
+        widget->setGeometry(left, top, width, 23);
+        if (grey) colourWidget(widget, kFieldGrey, QPalette::Base);
+        edits_[number] = widget;
+        return widget;
+    };
+    auto button = [this](const char* name, const char* caption, int left, int top, int width) {
+        auto* widget = new QPushButton(QString::fromUtf8(caption), panel2_);
+        widget->setObjectName(name);
+        widget->setGeometry(left, top, width, 25);
+        widget->setFont(windowFont(13));
+        return widget;
+    };
+
+    label("Label4", "日付", 40, 13);
+    field(4, "", 72, 9, 89, true);
+    label("Label5", "株価", 40, 34);
+    field(5, "", 72, 35, 89, true);
+    label("Label3", "株価幅（率）", 176, 13);
+    field(3, "0.015", 248, 11, 57, true);
+    label("Label1", "表示日数", 176, 37);
+    field(2, "500", 248, 37, 57, true);
+    field(8, "quendal", 318, 10, 67, true);
+    label("Label2", "銘柄コード", 320, 37);
+    field(1, "", 387, 38, 137, true);
+    button("Button3", "実行", 390, 10, 45);
+    button("Button26", "順次", 438, 10, 37);
+    button("Button27", "戻る", 477, 10, 45);
+    button37_ = button("Button37", "選別", 544, 10, 62);
+    button("Button40", "結果開閉", 544, 38, 62);
+    label("Label6", "ｋｏｕｈｏ読込", 609, 12);
+    button("Button31", "読込", 695, 10, 74);
+    field(6, "6000", 608, 38, 73, false);
+    label("Label7", "～", 681, 41);
+    field(7, "6999", 695, 38, 74, false);
+    button36_ = button("Button36", "利用説明", 784, 9, 66);
+
+    formEdits_ = {{1, &form_.Edit1}, {2, &form_.Edit2}, {3, &form_.Edit3}, {4, &form_.Edit4},
+                  {5, &form_.Edit5}, {6, &form_.Edit6}, {7, &form_.Edit7}, {8, &form_.Edit8}};
+}
+
+void MainWindow::bindEvents() {
+    // Typing writes the field's text back into the form (its change handler runs).
+    for (auto& [number, widget] : edits_) {
+        TEdit* formEdit = formEdits_.at(number);
+        connect(widget, &QLineEdit::textEdited, this, [this, formEdit](const QString& text) {
+            act([formEdit, text] { formEdit->setText(text.toStdString()); });
+        });
+    }
+    const std::map<int, void (TForm1::*)(char)> enterHandlers{{1, &TForm1::Edit1KeyPress},
+                                                              {2, &TForm1::Edit2KeyPress},
+                                                              {3, &TForm1::Edit3KeyPress},
+                                                              {6, &TForm1::Edit6KeyPress},
+                                                              {7, &TForm1::Edit7KeyPress}};
+    for (const auto& [number, handler] : enterHandlers) {
+        connect(edits_.at(number), &QLineEdit::returnPressed, this,
+                [this, handler = handler] { act([this, handler] { (form_.*handler)(13); }); });
+    }
+
+    const std::map<QString, void (TForm1::*)()> clicks{
+        {"Button3", &TForm1::Button3Click},   {"Button26", &TForm1::Button26Click},
+        {"Button27", &TForm1::Button27Click}, {"Button37", &TForm1::Button37Click},
+        {"Button40", &TForm1::Button40Click}, {"Button31", &TForm1::Button31Click},
+        {"Button36", &TForm1::Button36Click}};
+    for (const auto& [name, handler] : clicks) {
+        auto* widget = panel2_->findChild<QPushButton*>(name);
+        connect(widget, &QPushButton::clicked, this, [this, handler = handler] { act(handler); });
+    }
+
+    auto onDoubleClick = [this](QObject* widget, void (TForm1::*handler)()) {
+        doubleClicks_[widget] = [this, handler] { act(handler); };
+        widget->installEventFilter(this);
+    };
+    onDoubleClick(edits_.at(1), &TForm1::Edit1DblClick);
+    onDoubleClick(edits_.at(2), &TForm1::Edit2DblClick);
+    onDoubleClick(edits_.at(3), &TForm1::Edit3DblClick);
+    onDoubleClick(edits_.at(4), &TForm1::Edit4DblClick);
+    onDoubleClick(edits_.at(6), &TForm1::Edit6DblClick);
+    onDoubleClick(edits_.at(7), &TForm1::Edit7DblClick);
+    for (const auto& [name, handler] :
+         std::map<QString, void (TForm1::*)()>{{"Label1", &TForm1::Label1DblClick},
+                                               {"Label2", &TForm1::Label2DblClick},
+                                               {"Label3", &TForm1::Label3DblClick},
+                                               {"Label6", &TForm1::Label6DblClick}})
+        onDoubleClick(panel2_->findChild<QLabel*>(name), handler);
+    edits_.at(8)->installEventFilter(this);
+
+    chart_->viewport()->installEventFilter(this);
+    results_->viewport()->installEventFilter(this);
+    connect(results_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        act([this, section] { form_.StringGrid11MouseUp(resultsModel_->tableColumn(section), 0); });
+    });
+    connect(results_->verticalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        act([this, section] { form_.StringGrid11MouseUp(0, resultsModel_->tableRow(section)); });
+    });
+}
+
+void MainWindow::act(void (TForm1::*action)()) {
+    form_.run(action);
+    syncFromForm();
+}
+
+void MainWindow::act(const std::function<void()>& action) {
+    form_.run(action);
+    syncFromForm();
+}
+
+void MainWindow::cellReleased(QTableView* view, WorkingTableModel* model, QPoint position,
+                              void (TForm1::*handler)(int, int)) {
+    const QModelIndex index = view->indexAt(position);
+    const int column = index.isValid() ? model->tableColumn(index.column()) : -1;
+    const int row = index.isValid() ? model->tableRow(index.row()) : -1;
+    act([this, handler, column, row] { (form_.*handler)(column, row); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            if (auto found = doubleClicks_.find(watched); found != doubleClicks_.end()) {
+                found->second();
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonPress:
+            if (watched == edits_.at(8)) act(&TForm1::Edit8Click);
+            break;
+        case QEvent::MouseButtonRelease: {
+            const QPoint position = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (watched == chart_->viewport())
+                cellReleased(chart_, chartModel_, position, &TForm1::StringGrid1MouseUp);
+            else if (watched == results_->viewport())
+                cellReleased(results_, resultsModel_, position, &TForm1::StringGrid11MouseUp);
+            break;
+        }
+        case QEvent::FocusOut: {
+            // Leaving a field for another control of this window; not a box or another window.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+                !isVisible())
+                break;
+            if (watched == edits_.at(1))
+                act(&TForm1::Edit1Exit);
+            else if (watched == edits_.at(3))
+                act(&TForm1::Edit3Exit);
+            break;
+        }
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && splash) splash->close();
+    return QWidget::event(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeAnchored();
+}
+
+void MainWindow::placeAnchored() {
+    const int w = width();
+    const int h = height();
+    const int gridHeight = std::max(0, h - kBottomPanelHeight);
+    chart_->setGeometry(0, 0, w, gridHeight);
+    boxDates_->setGeometry(0, 0, w, gridHeight);
+    panel2_->setGeometry(0, gridHeight, w, kBottomPanelHeight);
+    // Anchored to the right and bottom edges: they keep their distance from them.
+    results_->move(w - (kDesignWidth - 576), h - (kDesignHeight - 368));
+    panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
+}
+
+void MainWindow::syncFromForm() {
+    for (auto& [number, widget] : edits_) {
+        const QString text = qt(formEdits_.at(number)->text());
+        if (widget->text() == text) continue;
+        const QSignalBlocker block(widget);
+        widget->setText(text);
+    }
+    button36_->setText(qt(form_.Button36.caption));
+    button37_->setText(qt(form_.Button37.caption));
+
+    const bool chartChanged = chartModel_->refresh();
+    boxDateModel_->refresh();
+    const bool resultsChanged = resultsModel_->refresh();
+    if (chartChanged || resultsChanged) applySectionSizes();
+    results_->setVisible(form_.StringGrid11.visible);
+    if (results_->isVisible()) results_->raise();
+
+    panel5_->setText(qt(form_.Panel5.caption));
+    panel5_->setVisible(form_.Panel5.visible);
+    if (form_.Panel6.visible && form_.WebBrowser1.html != shownPage_) {
+        shownPage_ = form_.WebBrowser1.html;
+        const QUrl url(qt(form_.WebBrowser1.url));
+        if (url.isLocalFile())
+            webBrowser1_->setSearchPaths({url.adjusted(QUrl::RemoveFilename).toLocalFile()});
+        webBrowser1_->setHtml(qt(shownPage_));
+    }
+    if (!form_.Panel6.visible) shownPage_.clear();  // opened again: shown afresh
+    panel6_->setVisible(form_.Panel6.visible);
+    if (panel6_->isVisible()) panel6_->raise();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The main window: widgets bound to the form. Every user event runs the form's
+// action and then shows the form's state (fields, captions, panels, tables).
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "app/form.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTextBrowser;
+class QFrame;
+class QtPlatform;
+class WorkingTableModel;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    MainWindow(TForm1& form, QtPlatform& platform);
+    ~MainWindow() override;
+
+    // Runs a user action through the form, then shows what it changed.
+    void act(void (TForm1::*action)());
+    void act(const std::function<void()>& action);
+    // Shows the form's fields, captions, panels and tables.
+    void syncFromForm();
+
+    // Closed when this window becomes active.
+    QPointer<QWidget> splash;
+
+    QLineEdit* edit(int number) const { return edits_.at(number); }
+    QTableView* chartView() const { return chart_; }
+    QTableView* resultsView() const { return results_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void buildBottomPanel();
+    void buildGrids();
+    void bindEvents();
+    void applySectionSizes();
+    void placeAnchored();
+    void cellReleased(QTableView* view, WorkingTableModel* model, QPoint position,
+                      void (TForm1::*handler)(int, int));
+
+    TForm1& form_;
+    QtPlatform& platform_;
+    std::map<int, QLineEdit*> edits_;
+    std::map<int, TEdit*> formEdits_;
+    std::map<QObject*, std::function<void()>> doubleClicks_;
+    QWidget* panel2_ = nullptr;
+    QTableView* chart_ = nullptr;
+    QTableView* boxDates_ = nullptr;
+    QTableView* results_ = nullptr;
+    WorkingTableModel* chartModel_ = nullptr;
+    WorkingTableModel* boxDateModel_ = nullptr;
+    WorkingTableModel* resultsModel_ = nullptr;
+    QLabel* panel5_ = nullptr;
+    QFrame* panel6_ = nullptr;
+    QTextBrowser* webBrowser1_ = nullptr;
+    QPushButton* button36_ = nullptr;
+    QPushButton* button37_ = nullptr;
+    std::string shownPage_;
+};
