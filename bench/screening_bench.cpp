@@ -3,13 +3,11 @@
 // with the candidate file loads.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "app/form.h"
-#include "data/text_file.h"
 
 namespace {
 
@@ -18,31 +16,12 @@ std::filesystem::path sampleRoot() {
     return std::filesystem::path(DRAVIK_BINARY_DIR) / "sample-data";
 }
 
-// Until the code list load is part of every build, the bench lays the list into the
-// code table the same way: one line per row, tabs as commas, all in column 0.
-void loadCodeList(TForm1& form) {
-    try {
-        form.Button25Click();
-    } catch (const Exception&) {
-        const auto lines = data::readLines(form.options.root.codeListFile());
-        form.StringGrid8.setColCount(5);
-        form.StringGrid8.setRowCount(static_cast<int>(lines.size()));
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::string line = lines[i];
-            std::replace(line.begin(), line.end(), '\t', ',');
-            form.StringGrid8.rowFromLineList(static_cast<int>(i), line);
-        }
-    }
-}
-
 // The form as start-up leaves it for screening: code list and price table read, no
 // range resolved, no candidate data loaded.
 std::unique_ptr<TForm1> sampleForm(HeadlessPlatform& platform) {
     auto form = std::make_unique<TForm1>(platform, TForm1::Options{{sampleRoot()}, {}});
     TForm1& f = *form;
-    f.Edit6.onChange = [&f] { f.StringGrid3.setCell(1, 16, "0"); };
-    f.Edit7.onChange = [&f] { f.StringGrid3.setCell(1, 16, "0"); };
-    loadCodeList(f);
+    f.Button25Click();
     f.Button2Click();
     f.StringGrid3.setCell(3, 13, "0");
     f.StringGrid3.setCell(3, 14, "0");

@@ -35,9 +35,7 @@ struct ScreeningOverSampleData : ::testing::Test, screening_testing::ScreeningFo
     ScreeningOverSampleData() {
         sample = data::DataRoot{testing_support::sampleRoot()};
         form = std::make_unique<TForm1>(platform, TForm1::Options{sample, {}});
-        form->Edit6.onChange = [this] { form->StringGrid3.setCell(1, 16, "0"); };
-        form->Edit7.onChange = [this] { form->StringGrid3.setCell(1, 16, "0"); };
-        screening_testing::loadCodeList(*form);
+        form->run(&TForm1::Button25Click);
         form->run(&TForm1::Button2Click);
         for (auto [col, row] : {std::pair{3, 13}, {3, 14}, {1, 16}})
             form->StringGrid3.setCell(col, row, "0");

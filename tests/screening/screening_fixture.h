@@ -23,34 +23,12 @@ inline std::string dateOfDay(int day) {
     return "2024/" + std::string(day < 200 ? "05/" : "04/") + std::to_string(day % 200);
 }
 
-// The code list read into the code table. The load of the start-up sequence is used
-// where it is built; otherwise the list is laid in the same way: one line per row,
-// tabs as commas, the whole text in column 0.
-inline void loadCodeList(TForm1& form) {
-    try {
-        form.Button25Click();
-    } catch (const Exception&) {
-        const auto lines = data::readLines(form.options.root.codeListFile());
-        form.StringGrid8.setColCount(5);
-        form.StringGrid8.setRowCount(static_cast<int>(lines.size()));
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::string line = lines[i];
-            std::replace(line.begin(), line.end(), '\t', ',');
-            form.StringGrid8.rowFromLineList(static_cast<int>(i), line);
-        }
-    }
-}
-
 struct ScreeningForm : testing_support::FormFixture {
     ScreeningForm() {
         form->StringGrid2.setColCount(200);
         form->StringGrid3.setCell(3, 13, "0");
         form->StringGrid3.setCell(3, 14, "0");
         form->StringGrid3.setCell(1, 16, "0");
-        // The window's change handlers of the range fields: the candidate data no
-        // longer matches the range.
-        form->Edit6.onChange = [this] { form->StringGrid3.setCell(1, 16, "0"); };
-        form->Edit7.onChange = [this] { form->StringGrid3.setCell(1, 16, "0"); };
     }
 
     // A price-table stock column; prices oldest first, so the last one is day 1.

@@ -134,24 +134,33 @@ TEST_F(KouhoStepping, BackStepDoesNothingWithoutCandidateDataAtTheRangeStart) {
     EXPECT_EQ(position(), "3");
 }
 
-TEST(ModeToggle, SwitchesBetweenTheTwoSourcesAndResetsThePositionForQuendal) {
-    testing_support::FormFixture f;
-    TForm1& form = *f.form;
-    form.Panel5.visible = true;
-    form.StringGrid3.setCell(1, 1, "7");
-    // The double-click operation on the code field that ends the toggle belongs to
-    // the window; only the toggle's own cells are looked at here.
-    form.run(&TForm1::Edit8Click);
-    EXPECT_EQ(form.Edit8.text(), "kouho");
-    EXPECT_EQ(form.StringGrid3.cell(1, 15), "kouho");
-    EXPECT_TRUE(form.Panel5.visible);
-    EXPECT_EQ(form.StringGrid3.cell(1, 1), "7");
+TEST_F(QuendalStepping, ModeToggleSwitchesSourcesAndEachClickMakesAChartRun) {
+    form->StringGrid3.setCell(3, 13, "0");
+    form->StringGrid3.setCell(3, 14, "0");
+    form->Edit2.setText("5");
+    form->run(&TForm1::Edit8Click);
+    EXPECT_EQ(form->Edit8.text(), "kouho");
+    EXPECT_EQ(form->StringGrid3.cell(1, 15), "kouho");
+    // The chart run in "kouho" finds no candidate data and asks for it.
+    EXPECT_TRUE(form->Panel5.visible);
 
-    form.run(&TForm1::Edit8Click);
-    EXPECT_EQ(form.Edit8.text(), "quendal");
-    EXPECT_EQ(form.StringGrid3.cell(1, 15), "quendal");
-    EXPECT_FALSE(form.Panel5.visible);
-    EXPECT_EQ(form.StringGrid3.cell(1, 1), "3");
+    form->StringGrid3.setCell(1, 9, "1332");
+    form->Edit1.setText("1332");
+    leaveSentinel();
+    form->run(&TForm1::Edit8Click);
+    EXPECT_EQ(firstError(), "");
+    EXPECT_EQ(form->Edit8.text(), "quendal");
+    EXPECT_EQ(form->StringGrid3.cell(1, 15), "quendal");
+    EXPECT_FALSE(form->Panel5.visible);
+    EXPECT_TRUE(charted());
+    EXPECT_EQ(form->Edit1.text(), "1301 見本水産");  // the saved code shown: the first stock
+
+    // Back to "quendal" the position is 3 until the chart run sets its own; a chart
+    // run that fails early leaves it there.
+    form->Edit8.setText("kouho");
+    form->Edit2.setText("x");
+    form->run(&TForm1::Edit8Click);
+    EXPECT_EQ(position(), "3");
 }
 
 }  // namespace
