@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
 #include "screening/patterns.h"
@@ -35,7 +36,9 @@ class TerminalPlatform : public Platform {
 };
 
 constexpr const char* kUsage =
-    "usage: dravik-cli chart CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n";
+    "usage: dravik-cli chart CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n"
+    "       dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
+    "                         [--ratio R | --cohen] [--columns] [--root DIR]\n";
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -58,12 +61,9 @@ std::optional<Arguments> parse(int argc, char** argv, const std::vector<std::str
     return args;
 }
 
-std::filesystem::path defaultRoot() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-        return std::filesystem::path(xdg) / "dravik";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".local" / "share" / "dravik";
-    return "dravik-data";
+std::filesystem::path rootOf(const std::map<std::string, std::string>& options) {
+    const auto named = options.find("--root");
+    return named != options.end() ? std::filesystem::path(named->second) : app::userDataRoot();
 }
 
 // The files a chart needs; those other than the price file may be absent.
@@ -107,8 +107,7 @@ int chartCommand(int argc, char** argv) {
     }
     const auto& options = args->options;
     TerminalPlatform platform;
-    const std::filesystem::path root =
-        options.count("--root") ? std::filesystem::path(options.at("--root")) : defaultRoot();
+    const std::filesystem::path root = rootOf(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
     if (!loadForChart(form, platform)) return 1;
     form.Edit1.setText(args->positional[0]);
@@ -146,8 +145,7 @@ int screenCommand(int argc, char** argv) {
         }
         int errors = 0;
     } platform;
-    const std::filesystem::path root =
-        options.count("--root") ? std::filesystem::path(options.at("--root")) : defaultRoot();
+    const std::filesystem::path root = rootOf(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
     if (!loadForChart(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';

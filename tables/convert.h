@@ -32,6 +32,11 @@ inline std::string_view codeKey(std::string_view text) {
     return firstChars(text, 4);
 }
 inline bool sameCode(std::string_view a, std::string_view b) {
+    // Codes are nearly always four ASCII digits: compare those bytes without decoding.
+    auto asciiCode = [](std::string_view s) {
+        return s.size() >= 4 && ((s[0] | s[1] | s[2] | s[3]) & 0x80) == 0;
+    };
+    if (asciiCode(a) && asciiCode(b)) return a.substr(0, 4) == b.substr(0, 4);
     return codeKey(a) == codeKey(b);
 }
 
