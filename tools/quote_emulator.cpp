@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
             data.calendar = weekdaysBack(today, 1200);
         else if (extend)
             extendToDate(data.calendar, today);
-        for (const auto& spec : generated) {
-            const auto parts = split(spec, ':', 3);
+        for (const auto& entry : generated) {
+            const auto parts = split(entry, ':', 3);
             addGeneratedStock(data, parts[0], parts.size() > 1 ? std::atoi(parts[1].c_str()) : 100,
                               parts.size() > 2 ? std::atoi(parts[2].c_str()) : 1000);
         }
@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
                 if (static_cast<int>(days.size()) > history)
                     days.resize(static_cast<std::size_t>(history));
         for (const auto& code : unlisted) data.stocks.erase(code);
-        for (const auto& spec : values) {
-            const auto parts = split(spec, ':', 3);
+        for (const auto& entry : values) {
+            const auto parts = split(entry, ':', 3);
             if (parts.size() < 3) continue;
             auto stock = data.stocks.find(parts[0]);
             const int row = std::atoi(parts[1].c_str());
