@@ -106,6 +106,8 @@ void runScreeningPass(TForm1& form) {
             form.Edit2.setText(daysShown);
             form.Button41Click();
         }
+        // The user's days shown stay for the charts after the run.
+        form.Edit2.setText(daysShown);
         return;
     }
     for (int i = 1; i <= stocks; ++i) {

@@ -111,6 +111,7 @@ TEST_F(ScreeningRun, AShortHistoryDoesNotShortenTheStocksAfterIt) {
     form->Edit2.setText("7");
     screen();
     EXPECT_EQ(listed(5), (Codes{"1332 長い"}));
+    EXPECT_EQ(form->Edit2.text(), "7");  // still the user's days shown after the run
 }
 
 TEST_F(ScreeningRun, TheListShowsItsLongestColumnEvenWithoutDoubleTops) {
