@@ -1,7 +1,7 @@
 // The generated sample data root: its layout as the program reads it, the calendar,
-// byte-identical output from run to run, and the ten screening patterns, found by
-// a small model of the screening pass (price range, percentage boxes at 0.015, box
-// indexing, screening column build and the pattern tests) over the files as written.
+// byte-identical output from run to run, and the ten screening patterns, found by the
+// screening's plain functions (price range, percentage boxes at 0.015, box indexing,
+// screening column build and the pattern tests) over the files as written.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,8 +18,10 @@
 #include "app/form.h"
 #include "app/platform.h"
 #include "chart/box_indexing.h"
+#include "chart/box_scale.h"
 #include "data/paths.h"
 #include "data/text_file.h"
+#include "screening/patterns.h"
 #include "tables/convert.h"
 #include "tables/working_table.h"
 #include "tests/support.h"
@@ -57,165 +59,79 @@ WorkingTable loadPriceTable() {
 }
 
 // ---------------------------------------------------------------------------------
-// Screening model. Box index b is drawn in chart row b + 1; rows below are chart rows.
+// One stock through the screening pass, from the program's own plain functions.
 
-enum Pattern {
-    DoubleTop,
-    DoubleBottom,
-    BullishSignal,
-    BearishSignal,
-    TripleTop,
-    TripleBottom,
-    ReversalUp,
-    ReversalDown,
-    BullishTriangle,
-    BearishTriangle,
-    PatternCount
-};
-const char* const kPatternNames[] = {
-    "ダブルトップ",   "ダブルボトム", "強気のシグナル", "弱気のシグナル", "トリプルトップ",
-    "トリプルボトム", "逆転上昇",     "逆転下降",       "強気の三角形",   "弱気の三角形"};
-using Found = std::array<bool, PatternCount>;
+using screening::kPatternCount;
+using screening::Pattern;
+using enum screening::Pattern;
+
+Pattern patternOfColumn(int listColumn) {
+    return static_cast<Pattern>(listColumn);
+}
 
 struct Screened {
-    Found found{};
-    int daysUsed = 0;                // days shown after the build lowered them
-    bool oldestDayUnpriced = false;  // the build would start on a day without a box
-    int lastColumn = 0;
-    std::map<int, std::pair<int, int>> records;  // column -> top and bottom box index
+    screening::ColumnBuild build;
+    std::set<Pattern> found;
+    bool oldestDayUnpriced = false;  // the oldest counted day has no box index
 };
 
-// series[d] is the price cell of day d (1 = newest); series[0] is unused.
-Screened screen(const std::vector<std::string>& series, int n) {
-    Screened result;
-    const auto price = [&](int d) { return static_cast<long long>(toInt(series[d])); };
-    const auto has = [&](int d) {
-        return d < static_cast<int>(series.size()) && hasValue(series[d]);
-    };
+// series[d - 1] is the price cell of day d (1 = newest); its size is the days shown.
+Screened screen(const std::vector<std::string>& series) {
+    static const std::string noPrice;
+    const int days = static_cast<int>(series.size());
+    std::vector<const std::string*> cells;
+    for (const auto& cell : series) cells.push_back(&cell);
+    while (cells.size() < 2) cells.push_back(&noPrice);
 
-    // Price range: a day whose more recent neighbour has no price is not compared.
-    long long high = price(has(1) ? 1 : 2), low = high;
-    for (int a = 1; a <= n - 1; ++a) {
-        if (has(a) && has(a + 1)) {
-            high = std::max(high, price(a + 1));
-            low = std::min(low, price(a + 1));
-        }
-    }
-    // Percentage levels in chart rows 2 on.
-    chart::LevelColumn levels(2);
-    const long double factor = 1.0L - toFloat("0.015");
-    levels.push_back(high);
-    for (long long level = high; level > low && levels.size() <= 3002;) {
-        level = static_cast<long long>(std::trunc(static_cast<long double>(level) * factor));
-        levels.push_back(level);
-    }
+    const auto range = chart::priceRange(cells, days);
+    chart::LevelColumn levels(2);  // the percentage levels stand in chart rows 2 on
+    for (const long long level :
+         chart::percentageLevels(toInt(range.high), toInt(range.low), toFloat("0.015")))
+        levels.emplace_back(level);
     levels.emplace_back();
 
-    // Box indexing, oldest day first, with the program's own box rule; a price that
-    // matches no box keeps the index of the day before.
-    std::vector<std::optional<int>> box(static_cast<std::size_t>(n + 1));
-    int index = 0;
-    for (int d = n; d >= 1; --d) {
-        if (!has(d)) continue;
-        index = chart::boxIndexOf(price(d), levels).value_or(index);
-        box[static_cast<std::size_t>(d)] = index;
+    // Oldest day first; a price that matches no box keeps the index of the day before.
+    std::vector<std::optional<int>> boxByDay(series.size());
+    int index = 0, counted = 0;
+    for (int d = days; d >= 1; --d) {
+        const auto& cell = series[static_cast<std::size_t>(d - 1)];
+        if (!hasValue(cell)) continue;
+        index = chart::boxIndexOf(toInt(cell), levels).value_or(index);
+        boxByDay[static_cast<std::size_t>(d - 1)] = index;
+        ++counted;
     }
 
-    // Screening column build.
-    int m = 0;
-    for (int d = 1; d <= n; ++d) m += box[static_cast<std::size_t>(d)].has_value();
-    n = std::min(n, m);
-    result.daysUsed = n;
-    if (n < 1 || !box[static_cast<std::size_t>(n)]) {
-        result.oldestDayUnpriced = true;
-        return result;
-    }
-    std::map<std::pair<int, int>, char> marks;
-    auto& records = result.records;
-    char dir = 'O';
-    int lastBox = *box[static_cast<std::size_t>(n)];
-    int k = 2, top = lastBox, bottom = lastBox;
-    const auto mark = [&](int from, int to, char c) {
-        for (int row = std::min(from, to); row <= std::max(from, to); ++row) marks[{k, row}] = c;
-    };
-    for (int d = n - 1; d >= 1; --d) {
-        if (const auto v = box[static_cast<std::size_t>(d)]) {
-            const int L = lastBox;
-            if (*v < L - 2 && dir == 'O') {
-                ++k, dir = 'X', mark(L, *v + 1, 'X'), lastBox = *v, top = *v, --bottom;
-            } else if (*v < L && dir == 'X') {
-                mark(L, *v + 1, 'X'), lastBox = *v, top = *v;
-            } else if (*v > L + 2 && dir == 'X') {
-                ++k, dir = 'O', mark(L + 2, *v + 1, 'O'), lastBox = *v, bottom = *v, ++top;
-            } else if (*v > L && dir == 'O') {
-                mark(L + 2, *v + 1, 'O'), lastBox = *v, bottom = *v;
-            }
-        }
-        records[k] = {top, bottom};
-    }
-    const int K = result.lastColumn = k;
-    const auto at = [&](int col, int row, char c) {
-        const auto it = marks.find({col, row});
-        return it != marks.end() && it->second == c;
-    };
-    const auto topRow = [&](int col) -> std::optional<int> {
-        if (col < 2 || !records.count(col)) return std::nullopt;
-        return records[col].first + 1;
-    };
-    const auto bottomRow = [&](int col) -> std::optional<int> {
-        if (col < 2 || !records.count(col)) return std::nullopt;
-        return records[col].second + 1;
-    };
-    auto& f = result.found;
-    if (auto r = topRow(K - 2); r && at(K - 2, *r, 'X') && at(K, *r - 1, 'X')) f[DoubleTop] = true;
-    if (auto r = bottomRow(K - 2); r && at(K - 2, *r, 'O') && at(K, *r + 1, 'O')) {
-        f[DoubleBottom] = true;
-    }
-    if (!f[DoubleTop] && !f[DoubleBottom]) return result;
-    if (auto v = bottomRow(K - 2), u = bottomRow(K); v && u) {
-        f[BullishSignal] =
-            at(K - 2, *v, 'X') && at(K, *v - 2, 'X') && at(K, *u, 'X') && at(K - 2, *u + 2, 'X');
-    }
-    if (auto v = topRow(K - 2), u = topRow(K); v && u) {
-        f[BearishSignal] =
-            at(K - 2, *v, 'O') && at(K, *v + 2, 'O') && at(K, *u, 'O') && at(K - 2, *u - 2, 'O');
-    }
-    if (auto w = topRow(K - 2), u = topRow(K - 4); w && u) {
-        f[TripleTop] = at(K - 2, *w, 'X') && at(K, *w - 1, 'X') && at(K - 4, *u, 'X') && *w == *u;
-        f[BullishTriangle] = at(K - 2, *w, 'X') && at(K - 4, *u, 'X') && *u == *w - 2;
-        f[BearishTriangle] = at(K - 2, *w, 'O') && at(K - 4, *u, 'O') && *u == *w + 2;
-        if (auto v = topRow(K - 6)) {
-            f[ReversalUp] = f[BullishTriangle] && at(K - 6, *v, 'X') && *v == *w - 4;
-        }
-    }
-    if (auto w = bottomRow(K - 2), u = bottomRow(K - 4); w && u) {
-        f[TripleBottom] =
-            at(K - 2, *w, 'O') && at(K, *w + 1, 'O') && at(K - 4, *u, 'O') && *w == *u;
-        if (auto v = bottomRow(K - 6)) {
-            f[ReversalDown] = at(K - 2, *w, 'O') && at(K - 4, *u, 'O') && *u == *w + 2 &&
-                              at(K - 6, *v, 'O') && *v == *w + 4;
-        }
-    }
+    Screened result;
+    result.build = screening::buildScreeningColumns(boxByDay);
+    result.oldestDayUnpriced =
+        result.build.startDay == 0 || result.build.startDay < std::min(counted, days);
+    const screening::BuiltChart chart(result.build);
+    for (const Pattern pattern : screening::detectPatterns(chart, result.build.lastColumn))
+        result.found.insert(pattern);
     return result;
 }
 
-// Codes listed under each pattern.
-using Results = std::array<std::vector<std::string>, PatternCount>;
+// Codes listed under each pattern, indexed by the pattern's list column - 1.
+using Results = std::array<std::vector<std::string>, kPatternCount>;
 
-// A pass over every stock column of the price file, as a screening run in mode
-// quendal makes it from column 1 on: the days shown carry over from stock to stock.
+void list(Results& results, const Screened& screened, const std::string& code) {
+    for (const Pattern pattern : screened.found)
+        results[static_cast<std::size_t>(screening::listColumn(pattern) - 1)].push_back(code);
+}
+
+// A pass over every stock column of the price file from column 1 on. The days used
+// carry over from stock to stock, so the stocks after a short history are screened
+// over fewer days as well.
 Results screenPriceFile(int days, std::vector<std::string>* problems = nullptr) {
     const auto prices = loadPriceTable();
     Results results;
     for (int col = 1; col <= 197 && hasValue(prices.cell(col, 0)); ++col) {
-        std::vector<std::string> series(static_cast<std::size_t>(days + 1));
-        for (int d = 1; d <= days; ++d) series[static_cast<std::size_t>(d)] = prices.cell(col, d);
-        const auto screened = screen(series, days);
+        std::vector<std::string> series;
+        for (int d = 1; d <= days; ++d) series.push_back(prices.cell(col, d));
+        const auto screened = screen(series);
         if (screened.oldestDayUnpriced && problems) problems->push_back(prices.cell(col, 0));
-        days = screened.daysUsed;
-        for (int p = 0; p < PatternCount; ++p) {
-            if (screened.found[p]) results[p].push_back(std::string(codeKey(prices.cell(col, 0))));
-        }
+        days = screened.build.startDay;
+        list(results, screened, std::string(codeKey(prices.cell(col, 0))));
     }
     return results;
 }
@@ -229,26 +145,24 @@ Results screenCandidates(int first, int last, std::vector<std::string>* problems
         const int code = std::atoi(lines[r].substr(0, 4).c_str());
         if (code < first || code > last) continue;
         row.rowFromCommaText(0, lines[r]);
-        std::vector<std::string> series(401);
+        std::vector<std::string> series;
         for (int d = 1; d <= 400; ++d) {
             const auto& cell = row.cell(d, 0);
-            series[static_cast<std::size_t>(d)] = cell == "　" ? "" : cell;
+            series.push_back(cell == "　" ? "" : cell);
         }
-        if (!hasValue(series[5]) || !hasValue(series[10])) continue;  // never charted
-        const auto screened = screen(series, 400);
+        if (!hasValue(series[4]) || !hasValue(series[9])) continue;  // never charted
+        const auto screened = screen(series);
         if (screened.oldestDayUnpriced && problems) problems->push_back(lines[r].substr(0, 4));
-        for (int p = 0; p < PatternCount; ++p) {
-            if (screened.found[p]) results[p].push_back(lines[r].substr(0, 4));
-        }
+        list(results, screened, lines[r].substr(0, 4));
     }
     return results;
 }
 
 std::string describe(const Results& results) {
     std::string text;
-    for (int p = 0; p < PatternCount; ++p) {
-        text += std::string(kPatternNames[p]) + ":";
-        for (const auto& code : results[p]) text += " " + code;
+    for (int col = 1; col <= kPatternCount; ++col) {
+        text += std::string(screening::caption(patternOfColumn(col))) + ":";
+        for (const auto& code : results[static_cast<std::size_t>(col - 1)]) text += " " + code;
         text += "\n";
     }
     return text;
@@ -259,8 +173,10 @@ std::string describe(const Results& results) {
 TEST(SampleScreening, EveryPatternOccursInSeveralStocksOfThePriceFile) {
     std::vector<std::string> problems;
     const auto results = screenPriceFile(500, &problems);
-    for (int p = 0; p < PatternCount; ++p) {
-        EXPECT_GE(results[p].size(), 3u) << kPatternNames[p] << "\n" << describe(results);
+    for (int col = 1; col <= kPatternCount; ++col) {
+        EXPECT_GE(results[static_cast<std::size_t>(col - 1)].size(), 3u)
+            << screening::caption(patternOfColumn(col)) << "\n"
+            << describe(results);
     }
     EXPECT_TRUE(problems.empty()) << "build would start on an unpriced day: " << problems.front();
     if (std::getenv("DRAVIK_SAMPLE_REPORT"))
@@ -270,8 +186,10 @@ TEST(SampleScreening, EveryPatternOccursInSeveralStocksOfThePriceFile) {
 TEST(SampleScreening, EveryPatternOccursInTheCandidateRangeOfTheDefaultSettings) {
     std::vector<std::string> problems;
     const auto results = screenCandidates(6001, 6998, &problems);
-    for (int p = 0; p < PatternCount; ++p) {
-        EXPECT_GE(results[p].size(), 3u) << kPatternNames[p] << "\n" << describe(results);
+    for (int col = 1; col <= kPatternCount; ++col) {
+        EXPECT_GE(results[static_cast<std::size_t>(col - 1)].size(), 3u)
+            << screening::caption(patternOfColumn(col)) << "\n"
+            << describe(results);
     }
     EXPECT_TRUE(problems.empty());
     if (std::getenv("DRAVIK_SAMPLE_REPORT"))
@@ -313,14 +231,6 @@ const std::map<std::string, std::set<Pattern>> kPlanted = {
     {"6974", {DoubleBottom, BearishTriangle}},
 };
 
-std::set<Pattern> patternSet(const Found& found) {
-    std::set<Pattern> set;
-    for (int p = 0; p < PatternCount; ++p) {
-        if (found[p]) set.insert(static_cast<Pattern>(p));
-    }
-    return set;
-}
-
 TEST(SampleScreening, PlantedStocksShowTheirPatternsWhateverTheDaysShown) {
     const auto prices = loadPriceTable();
     std::set<std::string> seen;
@@ -330,29 +240,29 @@ TEST(SampleScreening, PlantedStocksShowTheirPatternsWhateverTheDaysShown) {
         if (planted == kPlanted.end()) continue;
         seen.insert(code);
         for (const int days : {250, 400, 500, 800, 1200}) {
-            std::vector<std::string> series(static_cast<std::size_t>(days + 1));
-            for (int d = 1; d <= days; ++d)
-                series[static_cast<std::size_t>(d)] = prices.cell(col, d);
-            EXPECT_EQ(patternSet(screen(series, days).found), planted->second)
-                << code << " over " << days << " days";
+            std::vector<std::string> series;
+            for (int d = 1; d <= days; ++d) series.push_back(prices.cell(col, d));
+            EXPECT_EQ(screen(series).found, planted->second) << code << " over " << days << " days";
         }
     }
     EXPECT_EQ(seen.size(), kPlanted.size());
 
     const auto candidates = screenCandidates(6001, 6998);
     for (const auto& [code, patterns] : kPlanted) {
-        for (int p = 0; p < PatternCount; ++p) {
-            const auto& listed = candidates[p];
+        for (int col = 1; col <= kPatternCount; ++col) {
+            const auto& listed = candidates[static_cast<std::size_t>(col - 1)];
             EXPECT_EQ(std::find(listed.begin(), listed.end(), code) != listed.end(),
-                      patterns.count(static_cast<Pattern>(p)) == 1)
-                << code << " " << kPatternNames[p] << " in the candidate file";
+                      patterns.count(patternOfColumn(col)) == 1)
+                << code << " " << screening::caption(patternOfColumn(col))
+                << " in the candidate file";
         }
     }
 }
 
-// The model agrees with the program's own chart of every stock: the same last column
-// and the same top and bottom box in every column after the first.
-TEST(SampleScreening, ModelMatchesTheChartOfTheProgram) {
+// The screening's column build agrees with the chart the program draws of every stock
+// (a separate column drawing): the same last column and the same top and bottom box in
+// every column after the first.
+TEST(SampleScreening, ScreeningColumnsMatchTheChartOfTheProgram) {
     HeadlessPlatform platform;
     TForm1 form(platform, TForm1::Options{root(), {}});
     form.run(&TForm1::Button2Click);
@@ -365,24 +275,26 @@ TEST(SampleScreening, ModelMatchesTheChartOfTheProgram) {
         form.run(&TForm1::Button3Click);
         ASSERT_TRUE(platform.errors.empty())
             << prices.cell(col, 0) << ": " << platform.errors.front();
-        std::vector<std::string> series(501);
-        for (int d = 1; d <= 500; ++d) series[static_cast<std::size_t>(d)] = prices.cell(col, d);
-        const auto model = screen(series, 500);
+        std::vector<std::string> series;
+        for (int d = 1; d <= 500; ++d) series.push_back(prices.cell(col, d));
+        const auto screened = screen(series);
         // The drawing counts a day without a price where the screening does not.
-        if (form.Edit2.text() != std::to_string(model.daysUsed)) continue;
+        if (form.Edit2.text() != std::to_string(screened.build.startDay)) continue;
         ++compared;
+        const screening::BuiltChart built(screened.build);
         const auto& grid = form.StringGrid1;
-        ASSERT_EQ(grid.colCount(), model.lastColumn + 2) << prices.cell(col, 0);
-        for (int x = 3; x <= model.lastColumn; ++x) {
+        ASSERT_EQ(grid.colCount(), screened.build.lastColumn + 2) << prices.cell(col, 0);
+        for (int x = 3; x <= screened.build.lastColumn; ++x) {
             int top = 0, bottom = 0;
             for (int row = 1; row < grid.rowCount(); ++row) {
                 if (grid.cell(x, row).empty()) continue;
                 if (!top) top = row;
                 bottom = row;
             }
-            EXPECT_EQ(top, model.records.at(x).first + 1) << prices.cell(col, 0) << " column " << x;
-            EXPECT_EQ(bottom, model.records.at(x).second + 1)
+            ASSERT_TRUE(built.topBox(x) && built.bottomBox(x))
                 << prices.cell(col, 0) << " column " << x;
+            EXPECT_EQ(top, *built.topBox(x) + 1) << prices.cell(col, 0) << " column " << x;
+            EXPECT_EQ(bottom, *built.bottomBox(x) + 1) << prices.cell(col, 0) << " column " << x;
         }
     }
     EXPECT_GT(compared, 180);
