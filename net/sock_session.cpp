@@ -728,20 +728,23 @@ std::string TSockSession::Transaction(const std::string& command) {
     return LastReply;
 }
 
-void TSockSession::CaptureString(std::string& text, std::int32_t limit) {
-    ReportStatus(8, "Capture String");
-    text.clear();
+void TSockSession::captureChunks(std::int32_t limit, bool capped,
+                                 const std::function<CaptureSink()>& open) {
     ReceivedCount = 0;
     TimerOn();
     {
         ScopeExit off([this] { TimerOff(); });
-        while (!cancel_ && (limit == -1 || text.size() < static_cast<std::size_t>(limit))) {
+        // The sink goes before the timer is switched off, so a file is closed by then.
+        const CaptureSink take = open();
+        std::size_t received = 0;
+        while (!cancel_ && (limit == -1 || received < static_cast<std::size_t>(limit))) {
             const long n = recvSocket(buffer_.data(), kBufferSize, 0);
             if (n == 0) break;
             if (n > 0) {
-                text.append(buffer_.data(), static_cast<std::size_t>(n));
+                take(buffer_.data(), static_cast<std::size_t>(n));
+                received += static_cast<std::size_t>(n);
                 ReceivedCount += static_cast<std::int32_t>(n);
-                if (text.size() > MaxReceive) throw ESockError("Socket capture too large");
+                if (capped && received > MaxReceive) throw ESockError("Socket capture too large");
                 if (OnPacketRecvd) OnPacketRecvd(*this);
             } else {
                 LastErrorNo = lastError_;
@@ -757,34 +760,24 @@ void TSockSession::CaptureString(std::string& text, std::int32_t limit) {
     }
 }
 
+void TSockSession::CaptureString(std::string& text, std::int32_t limit) {
+    ReportStatus(8, "Capture String");
+    text.clear();
+    captureChunks(limit, true, [&text]() -> CaptureSink {
+        return [&text](const char* data, std::size_t size) { text.append(data, size); };
+    });
+}
+
 void TSockSession::CaptureFile(const std::string& fileName) {
     ReportStatus(8, "CaptureFile");
-    ReceivedCount = 0;
-    TimerOn();
-    {
-        ScopeExit off([this] { TimerOff(); });
-        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-        if (!file) throwCannotCreate(fileName);
-        while (!cancel_) {
-            const long n = recvSocket(buffer_.data(), kBufferSize, 0);
-            if (n == 0) break;
-            if (n > 0) {
-                file.write(buffer_.data(), n);
-                if (!file) throwCannotCreate(fileName);
-                ReceivedCount += static_cast<std::int32_t>(n);
-                if (OnPacketRecvd) OnPacketRecvd(*this);
-            } else {
-                LastErrorNo = lastError_;
-                if (lastError_ == 10057) break;
-                CheckSocketError(10035);
-            }
-            processPendingMessages(n < 0);
-        }
-    }
-    if (cancel_) {
-        cancel_ = false;
-        throw EAbortError("Socket capture aborted");
-    }
+    captureChunks(-1, false, [&fileName]() -> CaptureSink {
+        auto file = std::make_shared<std::ofstream>(fileName, std::ios::binary | std::ios::trunc);
+        if (!*file) throwCannotCreate(fileName);
+        return [file, &fileName](const char* data, std::size_t size) {
+            file->write(data, static_cast<std::streamsize>(size));
+            if (!*file) throwCannotCreate(fileName);
+        };
+    });
 }
 
 void TSockSession::SendFile(const std::string& fileName) {

@@ -163,6 +163,14 @@ class TSockSession {
     long recvSocket(char* buffer, std::size_t length, int flags);
     long sendSocket(const char* buffer, std::size_t length);
     void setLastError(int posixErrno);
+    // Where a capture puts the bytes of each received chunk.
+    using CaptureSink = std::function<void(const char* data, std::size_t size)>;
+    // The receive loop of the captures, with the timer on throughout; `open` runs once
+    // the timer is on and gives the sink. It ends when the peer closes, when the socket
+    // was closed under us, or, tested between chunks, once `limit` bytes have come (-1:
+    // no limit). With `capped`, more than MaxReceive bytes end it with an error; a
+    // cancel ends it with EAbortError.
+    void captureChunks(std::int32_t limit, bool capped, const std::function<CaptureSink()>& open);
 
     std::vector<char> buffer_;
     bool destroying_ = false;
