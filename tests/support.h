@@ -33,6 +33,17 @@ struct FormFixture {
     data::DataRoot root() const { return data::DataRoot{dir.path()}; }
 };
 
+// The message of the error of type E the action raises, or "(nothing raised)".
+template <class E = Exception, class F>
+std::string messageOf(F&& action) {
+    try {
+        action();
+    } catch (const E& e) {
+        return e.message();
+    }
+    return "(nothing raised)";
+}
+
 // The generated sample data root of the build.
 std::filesystem::path sampleRoot();
 

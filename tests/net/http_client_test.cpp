@@ -10,6 +10,8 @@
 #include "tests/net/test_servers.h"
 #include "tests/support.h"
 
+using testing_support::messageOf;
+
 using namespace net_testing;
 
 namespace {
@@ -36,16 +38,6 @@ struct HttpFixture : ::testing::Test {
         return "http://127.0.0.1:" + std::to_string(server.port());
     }
 };
-
-template <class E, class F>
-std::string messageOf(F&& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.message();
-    }
-    return "(nothing raised)";
-}
 
 // Serves each connection with the reply of its index after reading its request.
 struct ReplyingServer {

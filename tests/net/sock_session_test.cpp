@@ -11,6 +11,9 @@
 
 #include "app/platform.h"
 #include "tests/net/test_servers.h"
+#include "tests/support.h"
+
+using testing_support::messageOf;
 
 using namespace net_testing;
 
@@ -25,16 +28,6 @@ struct SessionFixture : ::testing::Test {
         session.TimeOut = 3000;
     }
 };
-
-template <class E, class F>
-std::string messageOf(F&& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.message();
-    }
-    return "(nothing raised)";
-}
 
 TSockSession* abortTarget = nullptr;
 int abortAfterEvents = 0;

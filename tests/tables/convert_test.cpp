@@ -3,17 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tables/errors.h"
+#include "tests/support.h"
 
 namespace {
 
-std::string messageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message();
-    }
-    return "";
-}
+using testing_support::messageOf;
 
 TEST(WholeNumbers, AcceptSignsLeadingSpacesAndThirtyTwoBits) {
     EXPECT_EQ(toInt("1234"), 1234);
