@@ -63,7 +63,18 @@ std::optional<Arguments> parse(int argc, char** argv, const std::vector<std::str
 
 std::filesystem::path rootOf(const std::map<std::string, std::string>& options) {
     const auto named = options.find("--root");
-    return named != options.end() ? std::filesystem::path(named->second) : app::userDataRoot();
+    if (named != options.end()) return named->second;
+    // A new user gets the sample data, as the window gives it on a first start.
+    const std::filesystem::path root = app::userDataRoot();
+    std::error_code error;
+    const auto programDir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    try {
+        if (const auto sample = app::findShipped(programDir, "sample-data"))
+            app::provideSampleData(root, *sample);
+    } catch (const std::exception& e) {
+        std::cerr << "dravik: " << e.what() << '\n';
+    }
+    return root;
 }
 
 // The files a chart needs; those other than the price file may be absent.
