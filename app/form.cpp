@@ -29,5 +29,9 @@ void TForm1::run(const std::function<void()>& action) {
         platform.showError(errorBoxText(e.message()));
     } catch (const std::bad_alloc&) {
         platform.showError(errorBoxText("メモリが不足しています"));
+    } catch (const std::exception& e) {
+        // Not one of the system's own errors (a file system call, say): still only the
+        // action ends, never the program.
+        platform.showError(errorBoxText(e.what()));
     }
 }
