@@ -1,5 +1,7 @@
 #include "app/form.h"
 
+#include "data/collection_fetch.h"
+
 #include <new>
 
 TForm1::TForm1(Platform& platform_, Options options_)
@@ -20,6 +22,9 @@ void TForm1::run(void (TForm1::*action)()) {
 }
 
 void TForm1::run(const std::function<void()>& action) {
+    // The window stays live while quote pages download; an action started meanwhile
+    // would mix its work into the tables the download is filling, so it is ignored.
+    if (data::pageFetchBusy(this)) return;
     WaitCursor wait(platform);
     try {
         action();

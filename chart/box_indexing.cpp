@@ -4,6 +4,7 @@
 
 #include "app/form.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace chart {
 
@@ -23,14 +24,15 @@ std::optional<int> boxIndexOf(long long price, const LevelColumn& levels) {
 
 void TForm1::Button12Click() {
     WaitCursor wait(platform);
-    const int days = toInt(Edit2.text());
+    // Days beyond the stored rows have no price: their box-index cells stay empty.
+    const int days = std::min(toInt(Edit2.text()), StringGrid2.storedRowCount());
     chart::LevelColumn levels;
     bool levelsRead = false;
     int index = 0;
     for (int row = days; row >= 1; --row) {
-        const std::string& price = StringGrid2.cell(199, row);
+        const std::string& price = StringGrid2.cell(layout::kSeriesColumn, row);
         if (!hasValue(price)) {
-            StringGrid2.setCell(198, row, "");
+            StringGrid2.setCell(layout::kBoxIndexColumn, row, "");
             continue;
         }
         const int value = toInt(price);
@@ -42,6 +44,6 @@ void TForm1::Button12Click() {
             levelsRead = true;
         }
         index = chart::boxIndexOf(value, levels).value_or(index);
-        StringGrid2.setCell(198, row, intToStr(index));
+        StringGrid2.setCell(layout::kBoxIndexColumn, row, intToStr(index));
     }
 }

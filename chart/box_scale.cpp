@@ -4,6 +4,7 @@
 
 #include "app/form.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace chart {
 
@@ -113,10 +114,11 @@ void writeLevels(TForm1& form, int firstRow, const std::vector<long long>& level
 }  // namespace
 
 void TForm1::Button4Click() {
-    const int days = toInt(Edit2.text());
+    // Days beyond the stored rows have no price and are never compared.
+    const int days = std::min(toInt(Edit2.text()), StringGrid2.storedRowCount());
     std::vector<const std::string*> series;
     for (int row = 1; row <= std::max(days, 2); ++row)
-        series.push_back(&StringGrid2.cell(199, row));
+        series.push_back(&StringGrid2.cell(layout::kSeriesColumn, row));
     const auto range = chart::priceRange(series, days);
     StringGrid3.setCell(1, 2, range.high);
     StringGrid3.setCell(1, 3, range.low);

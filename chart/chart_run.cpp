@@ -1,15 +1,17 @@
 // The chart run: finds the stock of the code field, copies its newest prices into the
 // working series and runs the engine on them.
+#include <algorithm>
+
 #include "app/form.h"
-#include "data/collection_fetch.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
 constexpr const char* kCohen = "コーエン";
 constexpr const char* kCheckCode = "コードを確認して下さい。";
-constexpr int kLastStockColumn = 197;
-constexpr int kSeriesColumn = 199;
+using layout::kLastStockColumn;
+using layout::kSeriesColumn;
 
 }  // namespace
 
@@ -21,9 +23,6 @@ void TForm1::Button34Click() {
 }
 
 void TForm1::Button3Click() {
-    // The window stays live while pages download; a chart run started meanwhile would
-    // overwrite the working series the download is filling.
-    if (data::pageFetchBusy(this)) throw EAbort("busy");
     WaitCursor wait(platform);
     const bool quendal = Edit8.text() == "quendal";
 
@@ -70,15 +69,22 @@ void TForm1::Button3Click() {
 
     if (position > 0) {
         StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
+        // Past the stored cells of both source and working series every copy is of
+        // empty text onto empty text, so the copies stop there.
+        int reach = StringGrid2.storedRowCount();
+        if (!quendal)
+            reach = std::max(
+                {reach, StringGrid10.storedColCount(position), StringGrid10.storedColCount(0)});
+        const int copied = std::min(days, reach);
         if (quendal) {
-            for (int row = 0; row <= days; ++row)
+            for (int row = 0; row <= copied; ++row)
                 StringGrid2.setCell(kSeriesColumn, row, StringGrid2.cell(position, row));
-            for (int row = 1; row <= days; ++row)
+            for (int row = 1; row <= copied; ++row)
                 StringGrid4.setCell(2, row, StringGrid2.cell(0, row));
         } else {
-            for (int day = 1; day <= days; ++day)
+            for (int day = 1; day <= copied; ++day)
                 StringGrid2.setCell(kSeriesColumn, day, StringGrid10.cell(day, position));
-            for (int day = 1; day <= days; ++day)
+            for (int day = 1; day <= copied; ++day)
                 StringGrid4.setCell(2, day, StringGrid10.cell(day, 0));
         }
     } else {

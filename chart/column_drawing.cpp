@@ -2,6 +2,7 @@
 
 #include "app/form.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace chart {
 
@@ -46,8 +47,8 @@ void TForm1::Button6Click() {
     int days = toInt(Edit2.text());
     StringGrid3.setCell(1, 4, chart::kFallingMark);
     int counted = 0;
-    for (int row = 1; row <= days; ++row)
-        if (!StringGrid2.cell(199, row).empty()) ++counted;
+    for (int row = 1; row <= std::min(days, StringGrid2.storedRowCount()); ++row)
+        if (!StringGrid2.cell(layout::kSeriesColumn, row).empty()) ++counted;
     if (counted < days) {
         Edit2.setText(intToStr(counted));
         days = counted;
@@ -55,19 +56,19 @@ void TForm1::Button6Click() {
     // A day whose price cell holds " " has no box index; the chart then starts at the
     // newest older day that has one.
     int start = days;
-    while (start >= 1 && !tryToInt(StringGrid2.cell(198, start))) --start;
-    if (start < 1) throwNotInteger(StringGrid2.cell(198, days));
+    while (start >= 1 && !tryToInt(StringGrid2.cell(layout::kBoxIndexColumn, start))) --start;
+    if (start < 1) throwNotInteger(StringGrid2.cell(layout::kBoxIndexColumn, days));
     if (start < days) Edit2.setText(intToStr(start));
 
     std::vector<std::optional<int>> boxIndexByDay(static_cast<std::size_t>(start) + 1);
     std::optional<int> cur;
     for (int day = start; day >= 1; --day) {
-        const std::string& cell = StringGrid2.cell(198, day);
+        const std::string& cell = StringGrid2.cell(layout::kBoxIndexColumn, day);
         if (cell.empty()) continue;
         if (auto value = tryToInt(cell)) cur = value;  // other text keeps the day before's box
         boxIndexByDay[static_cast<std::size_t>(day)] = cur;
     }
-    StringGrid3.setCell(1, 7, StringGrid2.cell(198, start));
+    StringGrid3.setCell(1, 7, StringGrid2.cell(layout::kBoxIndexColumn, start));
 
     const auto drawing = chart::drawColumns(boxIndexByDay, start);
     for (const auto& box : drawing.boxes) {

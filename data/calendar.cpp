@@ -6,6 +6,7 @@
 #include "data/text_file.h"
 #include "tables/comma_text.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ constexpr int kFetchedRows = 300;
 constexpr int kCalendarRows = 1000;
 // Page-table rows the date extraction reads: 11 lines a data row, 50 rows.
 constexpr int kHistoryPageRows = data::kHistoryLinesPerRow * (data::kRowsPerPage - 1) + 1;
-const int kPageCell[] = {1, 6};
 
 std::chrono::sys_days calendarDate(std::string_view text) {
     if (auto day = parseDate(text)) return *day;
@@ -37,7 +37,7 @@ void TForm1::Button19Click() {
     const long days = static_cast<long>((calendarDate(todayText) - newest).count());
     const int lastPage = data::lastHistoryPage(days);
     for (int page = 0; page <= lastPage; ++page) {
-        StringGrid3.setCell(kPageCell[0], kPageCell[1], intToStr(page));
+        StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
         const std::string text =
             data::fetchPageText(HttpClient1, services.quoteHistory,
                                 data::quoteHistoryPath(page, data::dateFields(todayText)));
@@ -89,7 +89,7 @@ void TForm1::Button22Click() {
                                 StringGrid6.cell(1, data::kHistoryLinesPerRow * i + 1), 0, 10)));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid6.setCell(0, r, data::pageDate(StringGrid6.cell(0, r)));
-    const int page = toInt(StringGrid3.cell(kPageCell[0], kPageCell[1]));
+    const int page = toInt(StringGrid3.cell(layout::kPageNumberCol, layout::kPageNumberRow));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid4.setCell(1, data::kRowsPerPage * page + r, StringGrid6.cell(0, r));
 }

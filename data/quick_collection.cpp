@@ -3,10 +3,11 @@
 #include "app/form.h"
 #include "data/collection_fetch.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
-constexpr int kSeriesColumn = 199;
+using layout::kSeriesColumn;
 constexpr int kSlots = 20;
 constexpr int kStoredRows = 1000;
 constexpr int kRestoreClearedRows = 4800;

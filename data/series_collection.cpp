@@ -6,13 +6,13 @@
 #include "data/text_file.h"
 #include "tables/comma_text.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
-constexpr int kSeriesColumn = 199;
+using layout::kSeriesColumn;
 constexpr int kLastPage = 20;
 constexpr int kSeriesRowsCleared = 4860;
-const int kPageCell[] = {1, 6};  // settings cell: number of the page being fetched
 
 }  // namespace
 
@@ -34,7 +34,7 @@ void TForm1::Button8Click() {
 
     for (int page = 0; page <= kLastPage; ++page) {
         const auto today = data::dateFields(platform.today());
-        StringGrid3.setCell(kPageCell[0], kPageCell[1], intToStr(page));
+        StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
         const std::string text = data::fetchPageText(HttpClient1, services.priceTable,
                                                      data::priceTablePath(page, today, sentCode));
         Edit1.setText(code + "-" + intToStr(page) + " 収集中");
@@ -78,7 +78,7 @@ void TForm1::Button13Click() {
 
 // Page copy: the page's prices into the working series at the page's rows.
 void TForm1::Button11Click() {
-    const int page = toInt(StringGrid3.cell(kPageCell[0], kPageCell[1]));
+    const int page = toInt(StringGrid3.cell(layout::kPageNumberCol, layout::kPageNumberRow));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid2.setCell(kSeriesColumn, data::kRowsPerPage * page + r, StringGrid6.cell(1, r));
 }

@@ -9,14 +9,15 @@
 #include "screening/patterns.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
+#include "tables/layout.h"
 
 namespace {
 
 using screening::Mark;
 using screening::Pattern;
 
-constexpr int kBoxIndexColumn = 198;
-constexpr int kSeriesColumn = 199;
+using layout::kBoxIndexColumn;
+using layout::kSeriesColumn;
 constexpr int kSeriesDateColumn = 2;
 
 // The chart grid's marks and the extreme records in rows 0 and 1 of the box-date grid.
@@ -83,9 +84,11 @@ void TForm1::Button38Click() {
 
     // Empty cells are days without a price; any other text must be a whole number,
     // which is checked once the days in use are known.
-    std::vector<std::optional<int>> boxes(static_cast<std::size_t>(std::max(shown, 0)));
+    // Days beyond the stored rows have no box index.
+    const int stored = std::min(shown, StringGrid2.storedRowCount());
+    std::vector<std::optional<int>> boxes(static_cast<std::size_t>(std::max(stored, 0)));
     int oldestBadDay = 0;
-    for (int d = 1; d <= shown; ++d) {
+    for (int d = 1; d <= stored; ++d) {
         const std::string& text = StringGrid2.cell(kBoxIndexColumn, d);
         if (text.empty()) continue;
         const auto value = tryToInt(text);

@@ -5,10 +5,11 @@
 
 #include "app/form.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
-constexpr int kLastStockColumn = 197;
+using layout::kLastStockColumn;
 
 int position(const TForm1& form) {
     return toInt(form.StringGrid3.cell(1, 1));

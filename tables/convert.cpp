@@ -2,6 +2,7 @@
 
 #include <locale.h>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 
 #include "tables/errors.h"
@@ -47,7 +48,9 @@ std::optional<int> tryToInt(std::string_view text) {
         }
         // Hexadecimal text gives the 32-bit pattern.
         const auto pattern = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
-        return negative ? -pattern : pattern;
+        // Negated in unsigned arithmetic: the pattern of -$80000000 is its own negative.
+        return negative ? static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(pattern))
+                        : pattern;
     }
     if (i >= text.size()) return std::nullopt;
     for (; i < text.size(); ++i) {

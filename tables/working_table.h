@@ -21,6 +21,15 @@ class WorkingTable {
     int fixedCols() const { return fixedCols_; }
     int fixedRows() const { return fixedRows_; }
 
+    // Rows from this one on hold no text in any column; loops over days can stop here.
+    int storedRowCount() const { return static_cast<int>(rows_.size()); }
+    // Columns from this one on hold no text in the row.
+    int storedColCount(int row) const {
+        return row >= 0 && static_cast<std::size_t>(row) < rows_.size()
+                   ? static_cast<int>(rows_[static_cast<std::size_t>(row)].size())
+                   : 0;
+    }
+
     // Every stored cell of the row becomes empty text, also beyond the column count.
     void clearRow(int row);
     // Clear the row, then store the fields from column 0 on; an empty field is stored

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "data/collection_fetch.h"
 #include "tests/support.h"
 
 namespace {
@@ -29,6 +30,17 @@ TEST_F(UserAction, AnyOtherErrorIsShownToo) {
     form->run([] { throw std::runtime_error("disk on fire"); });
     EXPECT_EQ(platform.errors, std::vector<std::string>{"disk on fire."});
     EXPECT_EQ(platform.waitDepth, 0);
+}
+
+TEST_F(UserAction, NoActionStartsWhileQuotePagesDownload) {
+    bool ran = false;
+    {
+        const data::PageFetchGuard downloading(form.get());
+        form->run([&] { ran = true; });
+    }
+    EXPECT_FALSE(ran);
+    form->run([&] { ran = true; });
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace

@@ -98,6 +98,15 @@ TEST_F(ChartRun, AStockListedAfterTheFirstShownDayStillCharts) {
     EXPECT_EQ(mark(3, 4), "×");
 }
 
+TEST_F(ChartRun, AHugeNumberOfDaysShownChartsTheDaysThereAre) {
+    stock(1, "1301", {"1000", "955", "1000", "985"});
+    form->Edit2.setText("2000000000");
+    chart("1301");
+    EXPECT_TRUE(platform.errors.empty()) << platform.errors.front();
+    EXPECT_EQ(form->Edit2.text(), "4");
+    EXPECT_EQ(mark(3, 2), "×");
+}
+
 TEST_F(ChartRun, ATinyRatioBecomesTheFloorButExactlyTheFloorStaysAsTyped) {
     stock(1, "1301", {"1000", "990", "980", "970", "960"});
     form->Edit3.setText("0.001");

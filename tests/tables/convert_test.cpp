@@ -16,6 +16,7 @@ TEST(WholeNumbers, AcceptSignsLeadingSpacesAndThirtyTwoBits) {
     EXPECT_EQ(toInt("2147483647"), 2147483647);
     EXPECT_EQ(toInt("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(toInt("$1F"), 31);
+    EXPECT_EQ(toInt("-$80000000"), -2147483647 - 1);
 }
 
 TEST(WholeNumbers, RefuseWithTheSystemMessage) {
