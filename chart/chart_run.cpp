@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/form.h"
+#include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
 
@@ -16,10 +17,9 @@ using layout::kSeriesColumn;
 }  // namespace
 
 void TForm1::Button34Click() {
-    int found = 0;
-    for (int row = 1; row < StringGrid8.rowCount(); ++row)
-        if (sameCode(StringGrid8.cell(0, row), Edit1.text())) found = row;
-    StringGrid3.setCell(3, 15, intToStr(found));
+    StringGrid3.setCell(
+        3, 15,
+        intToStr(tables::lastRowWithCode(StringGrid8, 0, 1, StringGrid8.rowCount(), Edit1.text())));
 }
 
 void TForm1::Button3Click() {
@@ -51,20 +51,13 @@ void TForm1::Button3Click() {
     for (WorkingTable* grid : {&StringGrid1, &StringGrid5})
         for (int row = 1; row < grid->rowCount(); ++row) grid->clearRow(row);
 
-    int position = 0;
-    if (quendal) {
-        for (int col = 1; col <= kLastStockColumn; ++col) {
-            if (!sameCode(StringGrid2.cell(col, 0), Edit1.text())) continue;
-            position = col;
-            Edit1.setText(StringGrid2.cell(col, 0));
-        }
-    } else {
-        for (int row = 1; row < StringGrid10.rowCount(); ++row) {
-            if (!sameCode(StringGrid10.cell(0, row), Edit1.text())) continue;
-            position = row;
-            Edit1.setText(StringGrid10.cell(0, row));
-        }
-    }
+    // The last matching entry is charted; the field then shows its whole text.
+    const int position =
+        quendal
+            ? tables::lastColumnWithCode(StringGrid2, 0, 1, kLastStockColumn + 1, Edit1.text())
+            : tables::lastRowWithCode(StringGrid10, 0, 1, StringGrid10.rowCount(), Edit1.text());
+    if (position > 0)
+        Edit1.setText(quendal ? StringGrid2.cell(position, 0) : StringGrid10.cell(0, position));
     StringGrid3.setCell(1, 1, intToStr(position));
 
     if (position > 0) {

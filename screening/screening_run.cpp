@@ -6,15 +6,14 @@
 #include "app/form.h"
 #include "screening/patterns.h"
 #include "screening/screening.h"
+#include "tables/code_lookup.h"
 #include "tables/convert.h"
 
 namespace screening {
 
 int rangeRow(const WorkingTable& codeTable, std::string_view code) {
     const int rows = codeTable.rowCount();
-    int row = 0;
-    for (int r = 1; r < rows; ++r)
-        if (sameCode(codeTable.cell(0, r), code)) row = r;
+    int row = tables::lastRowWithCode(codeTable, 0, 1, rows, code);
     if (row > 0) return row;
     const int wanted = toInt(codeKey(code));
     for (int r = 1; r < rows; ++r)
