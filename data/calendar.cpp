@@ -4,7 +4,6 @@
 #include "data/collection_fetch.h"
 #include "data/quote_pages.h"
 #include "data/text_file.h"
-#include "tables/comma_text.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
 
@@ -69,16 +68,8 @@ void TForm1::Button20Click() {
 void TForm1::Button21Click() {
     const auto lines = data::readLines(options.root.pageFile());
     StringGrid6.setRowCount(static_cast<int>(lines.size()));
-    StringGrid6.setColCount(10);
-    for (std::size_t r = 0; r < lines.size(); ++r) {
-        const std::string pieces = data::markerToLineBreaks(lines[r], data::kDateMarker);
-        const auto count = static_cast<int>(tables::splitLines(pieces).size());
-        if (count > StringGrid6.colCount()) StringGrid6.setColCount(count);
-        StringGrid6.rowFromLineList(static_cast<int>(r) + 1, pieces);
-    }
     // A short page leaves no rows of an earlier page behind for the date extraction.
-    for (int row = static_cast<int>(lines.size()) + 1; row <= kHistoryPageRows; ++row)
-        StringGrid6.clearRow(row);
+    data::splitPageLines(StringGrid6, lines, data::kDateMarker, 10, kHistoryPageRows);
 }
 
 // Date extraction: the date of every 11th line, written yyyy/mm/dd, into date-table column 1.

@@ -1,5 +1,7 @@
 #include "data/quote_pages.h"
 
+#include "tables/comma_text.h"
+
 #include <algorithm>
 
 #include "data/cp932.h"
@@ -150,6 +152,19 @@ int lastHistoryPage(long days) {
     if (remainder * 2 > kRowsPerPage || (remainder * 2 == kRowsPerPage && quotient % 2 != 0))
         ++quotient;
     return static_cast<int>(std::min(quotient, 5L));
+}
+
+void splitPageLines(WorkingTable& pageTable, const std::vector<std::string>& lines,
+                    std::string_view marker, int minColumns, int lastRowRead) {
+    pageTable.setColCount(minColumns);
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        const std::string pieces = markerToLineBreaks(lines[r], marker);
+        const auto count = static_cast<int>(tables::splitLines(pieces).size());
+        if (count > pageTable.colCount()) pageTable.setColCount(count);
+        pageTable.rowFromLineList(static_cast<int>(r) + 1, pieces);
+    }
+    for (int row = static_cast<int>(lines.size()) + 1; row <= lastRowRead; ++row)
+        pageTable.clearRow(row);
 }
 
 }  // namespace data

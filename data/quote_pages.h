@@ -1,10 +1,12 @@
 #pragma once
 // The quote services' pages as the collection reads them: request paths, the cut of
 // a page, the split at a marker, and what is taken out of a row. Plain text in,
-// plain text out (UTF-8; characters counted as characters, not bytes).
+// plain text out (UTF-8; characters counted as characters, not bytes), and the page split
+// into the page table.
 #include <string>
 #include <string_view>
 #include <vector>
+#include "tables/working_table.h"
 
 namespace data {
 
@@ -45,6 +47,12 @@ std::string cutAtMarker(std::string_view text, std::string_view marker, std::siz
 // The line with every marker replaced by a line break (the form a line is laid into
 // a table row in), and the number of pieces that gives.
 std::string markerToLineBreaks(std::string_view line, std::string_view marker);
+
+// Page split: line r of the page lands in page-table row r + 1, cut at every marker
+// (the table at least minColumns wide, wider when a line has more pieces). Rows up to
+// lastRowRead that the page did not fill are emptied, so no earlier page shows through.
+void splitPageLines(WorkingTable& pageTable, const std::vector<std::string>& lines,
+                    std::string_view marker, int minColumns, int lastRowRead);
 
 // Price extraction on one cell: the last cell's value of a data row (two passes)...
 std::string isolateLastCell(std::string_view cell);

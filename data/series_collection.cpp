@@ -4,7 +4,6 @@
 #include "data/collection_fetch.h"
 #include "data/quote_pages.h"
 #include "data/text_file.h"
-#include "tables/comma_text.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
 
@@ -51,17 +50,9 @@ void TForm1::Button8Click() {
 
 // Page split: each line of the page file into its page-table row, cut at the row marker.
 void TForm1::Button9Click() {
-    const auto lines = data::readLines(options.root.pageFile());
-    StringGrid6.setColCount(50);
-    for (std::size_t r = 0; r < lines.size(); ++r) {
-        const std::string pieces = data::markerToLineBreaks(lines[r], data::kPriceRowMarker);
-        const auto count = static_cast<int>(tables::splitLines(pieces).size());
-        if (count > StringGrid6.colCount()) StringGrid6.setColCount(count);
-        StringGrid6.rowFromLineList(static_cast<int>(r) + 1, pieces);
-    }
     // A short page leaves no rows of an earlier page behind for the page copy.
-    for (int row = static_cast<int>(lines.size()) + 1; row <= data::kRowsPerPage; ++row)
-        StringGrid6.clearRow(row);
+    data::splitPageLines(StringGrid6, data::readLines(options.root.pageFile()),
+                         data::kPriceRowMarker, 50, data::kRowsPerPage);
 }
 
 // Price extraction: the text of each row's last cell.
