@@ -18,11 +18,17 @@ std::filesystem::path sampleRoot() {
 
 // The form as start-up leaves it for screening: code list and price table read, no
 // range resolved, no candidate data loaded.
-std::unique_ptr<TForm1> sampleForm(HeadlessPlatform& platform) {
+// Nothing, with the benchmark skipped, when the sample data cannot be read.
+std::unique_ptr<TForm1> sampleForm(benchmark::State& state, HeadlessPlatform& platform) {
     auto form = std::make_unique<TForm1>(platform, TForm1::Options{{sampleRoot()}, {}});
     TForm1& f = *form;
-    f.Button25Click();
-    f.Button2Click();
+    try {
+        f.Button25Click();
+        f.Button2Click();
+    } catch (const Exception& e) {
+        state.SkipWithError(e.message().c_str());
+        return nullptr;
+    }
     f.StringGrid3.setCell(3, 13, "0");
     f.StringGrid3.setCell(3, 14, "0");
     f.StringGrid3.setCell(1, 16, "0");
@@ -42,13 +48,8 @@ int listedCount(const TForm1& form) {
 
 void BM_QuendalPass(benchmark::State& state) {
     HeadlessPlatform platform;
-    std::unique_ptr<TForm1> form;
-    try {
-        form = sampleForm(platform);
-    } catch (const Exception& e) {
-        state.SkipWithError(e.message().c_str());
-        return;
-    }
+    const auto form = sampleForm(state, platform);
+    if (!form) return;
     form->Edit6.setText("1301");
     form->Edit7.setText("9997");
     for (auto _ : state) {
@@ -64,13 +65,8 @@ void BM_KouhoScreeningWithLoads(benchmark::State& state) {
     int listed = 0;
     for (auto _ : state) {
         HeadlessPlatform platform;
-        std::unique_ptr<TForm1> form;
-        try {
-            form = sampleForm(platform);
-        } catch (const Exception& e) {
-            state.SkipWithError(e.message().c_str());
-            return;
-        }
+        const auto form = sampleForm(state, platform);
+        if (!form) return;
         form->Edit8.setText("kouho");
         form->Edit6.setText("1301");
         form->Edit7.setText("9997");

@@ -14,19 +14,12 @@
 #include "app/window/qt_platform.h"
 #include "tables/comma_text.h"
 #include "tests/app/small_root.h"
+#include "tests/app/window/qt_application.h"
 #include "tests/support.h"
 
 using namespace testing_support;
 
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "dravik_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() ? qApp : new QApplication(argc, argv);
-    return *app;
-}
 
 // The window over a small data root; messages and errors are recorded instead of shown.
 struct WindowFixture {

@@ -8,16 +8,9 @@
 #include <QTest>
 
 #include "app/window/qt_platform.h"
+#include "tests/app/window/qt_application.h"
 
-namespace {
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "dravik_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() ? qApp : new QApplication(argc, argv);
-    return *app;
-}
-}  // namespace
+using testing_support::application;
 
 TEST(SplashWindow, ShowsItsTextsAndLeavesWhenAnotherWindowIsActivated) {
     application();
