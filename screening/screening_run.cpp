@@ -1,11 +1,11 @@
-// The screening run "選別" with its range resolution, the results list and its
-// buttons. While Button37 reads "選別中" every chart run screens instead of drawing.
+// The screening run "選別": range resolution, counters and the results list as plain
+// pieces the command line and tests use.
+#include "screening/screening.h"
+
 #include <algorithm>
 #include <array>
 
-#include "app/form.h"
 #include "screening/patterns.h"
-#include "screening/screening.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 
@@ -59,131 +59,3 @@ std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settings
 }
 
 }  // namespace screening
-
-namespace {
-
-constexpr int kClearedListRows = 800;
-
-bool quendalMode(const TForm1& form) {
-    return form.Edit8.text() == "quendal";
-}
-
-std::string codeTableText(const TForm1& form, int row) {
-    return row >= 0 ? form.StringGrid8.cell(0, row) : std::string();
-}
-
-// Sizes and numbers the list so that the longest column shows whole, and leaves
-// screening mode.
-void finishScreening(TForm1& form) {
-    WorkingTable& list = form.StringGrid11;
-    const int rows = screening::resultRowCount(form.StringGrid3);
-    list.setRowCount(rows);
-    for (int row = 1; row < rows; ++row) list.setCell(0, row, intToStr(row));
-    form.Button37.caption = "選別";
-}
-
-void runScreeningPass(TForm1& form) {
-    WorkingTable& settings = form.StringGrid3;
-    for (int j = 1; j <= screening::kPatternCount; ++j) {
-        const auto pattern = static_cast<screening::Pattern>(j);
-        settings.setCell(screening::counterCol(pattern), screening::counterRow(pattern), "0");
-        form.StringGrid11.setCell(j, 0, std::string(screening::caption(pattern)));
-    }
-    form.Button33Click();
-
-    const bool quendal = quendalMode(form);
-    const int stocks = quendal ? screening::stockColumnCount(form.StringGrid2)
-                               : toInt(settings.cell(3, 14)) - toInt(settings.cell(3, 13)) + 1;
-    settings.setCell(1, 1, settings.cell(3, 13));
-    const int start = toInt(settings.cell(1, 1));
-
-    if (quendal) {
-        // Every stock of the pass is screened over the days shown when the run began,
-        // not over what an earlier stock with a shorter history left in the field.
-        const std::string daysShown = form.Edit2.text();
-        for (int i = 1; i <= stocks; ++i) {
-            form.Edit2.setText(daysShown);
-            form.Button41Click();
-        }
-        // The user's days shown stay for the charts after the run.
-        form.Edit2.setText(daysShown);
-        return;
-    }
-    for (int i = 1; i <= stocks; ++i) {
-        form.Edit2.setText("400");
-        const int row = start + i - 1;
-        if (!hasValue(form.StringGrid10.cell(10, row)))
-            settings.setCell(1, 1, intToStr(toInt(settings.cell(1, 1)) + 1));
-        else
-            form.Button41Click();
-        if (form.StringGrid10.cell(0, row).empty()) return;
-    }
-}
-
-}  // namespace
-
-void TForm1::Button33Click() {
-    WorkingTable& settings = StringGrid3;
-    const bool quendal = quendalMode(*this);
-
-    const int start = screening::rangeRow(StringGrid8, Edit6.text());
-    settings.setCell(3, 13, intToStr(start));
-    settings.setCell(1, 13, codeTableText(*this, start));
-    if (StringGrid10.cell(2, start).empty() && settings.cell(1, 16) == "1") {
-        settings.setCell(3, 13, intToStr(start + 1));
-        settings.setCell(1, 13, codeTableText(*this, start + 1));
-    }
-    if (!quendal) Edit6.setText(settings.cell(1, 13));
-
-    const int end = screening::rangeRow(StringGrid8, Edit7.text());
-    settings.setCell(3, 14, intToStr(end));
-    settings.setCell(1, 14, codeTableText(*this, end));
-    if (StringGrid10.cell(2, end).empty()) {
-        settings.setCell(3, 14, intToStr(end - 1));
-        settings.setCell(1, 14, codeTableText(*this, end - 1));
-    }
-    if (!quendal) Edit7.setText(settings.cell(1, 14));
-}
-
-void TForm1::Button37Click() {
-    Edit1.setText(Edit6.text());
-    if (toInt(codeKey(Edit1.text())) > toInt(codeKey(Edit7.text()))) return;
-
-    // Also rows a longer earlier list showed beyond the usual 800.
-    const int clearedRows = std::max(kClearedListRows, StringGrid11.rowCount() - 1);
-    for (int row = 1; row <= clearedRows; ++row)
-        for (int col = 0; col <= screening::kPatternCount; ++col)
-            StringGrid11.setCell(col, row, "");
-    StringGrid11.visible = true;
-    Button37.caption = "選別中";
-
-    // However the pass ends, the list is sized and screening mode is left, so that
-    // later chart runs draw again; an error still reaches the error box.
-    try {
-        runScreeningPass(*this);
-    } catch (...) {
-        finishScreening(*this);
-        throw;
-    }
-    finishScreening(*this);
-}
-
-void TForm1::Button40Click() {
-    StringGrid11.visible = !StringGrid11.visible;
-}
-
-void TForm1::StringGrid11MouseUp(int col, int row) {
-    WaitCursor wait(platform);
-    if (col < 0 || row < 0 || col >= StringGrid11.colCount() || row >= StringGrid11.rowCount())
-        return;
-    const std::string text = StringGrid11.cell(col, row);
-    if (!hasValue(text)) return;
-    Edit1.setText(text);
-    Button3Click();
-}
-
-void TForm1::Label6DblClick() {
-    StringGrid3.setCell(1, 13, Edit6.text());
-    StringGrid3.setCell(1, 14, Edit7.text());
-    Button17Click();
-}

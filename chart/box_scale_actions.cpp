@@ -1,0 +1,69 @@
+// The price range and the box levels of the form's chart grid.
+#include "chart/box_scale.h"
+
+#include <cmath>
+
+#include "app/form.h"
+#include "tables/convert.h"
+#include "tables/layout.h"
+
+namespace {
+
+// Box numbers and levels into columns 0 and 1 of both grids, from firstRow down.
+void writeLevels(TForm1& form, int firstRow, const std::vector<long long>& levels,
+                 const std::string& firstLevelText) {
+    for (WorkingTable* grid : {&form.StringGrid1, &form.StringGrid5}) {
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            const int row = firstRow + static_cast<int>(i);
+            grid->setCell(0, row, intToStr(static_cast<long long>(i) + 1));
+            grid->setCell(1, row,
+                          i == 0 && !firstLevelText.empty() ? firstLevelText : intToStr(levels[i]));
+        }
+        grid->setRowCount(firstRow + static_cast<int>(levels.size()) + 1);
+    }
+}
+
+}  // namespace
+
+void TForm1::Button4Click() {
+    // Days beyond the stored rows have no price and are never compared.
+    const int days = std::min(toInt(Edit2.text()), StringGrid2.storedRowCount());
+    std::vector<const std::string*> series;
+    for (int row = 1; row <= std::max(days, 2); ++row)
+        series.push_back(&StringGrid2.cell(layout::kSeriesColumn, row));
+    const auto range = chart::priceRange(series, days);
+    StringGrid3.setCell(1, 2, range.high);
+    StringGrid3.setCell(1, 3, range.low);
+}
+
+void TForm1::Button5Click() {
+    const std::string highText = StringGrid3.cell(1, 2);
+    const auto levels = chart::percentageLevels(toInt(highText), toInt(StringGrid3.cell(1, 3)),
+                                                toFloat(Edit3.text()));
+    writeLevels(*this, 2, levels, highText);
+}
+
+void TForm1::Button14Click() {
+    const auto& ladder = chart::cohenLadder();
+    StringGrid9.setRowCount(1371);
+    for (std::size_t i = 0; i < ladder.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        StringGrid9.setCell(1, row, intToStr(ladder[i]));
+        if (i + 1 < ladder.size()) StringGrid9.setCell(0, row, intToStr(row));
+    }
+}
+
+void TForm1::Button28Click() {
+    Button14Click();
+    const auto levels =
+        chart::cohenLevels(toInt(StringGrid3.cell(1, 2)), toInt(StringGrid3.cell(1, 3)));
+    if (levels.empty()) {
+        // No ladder level lies above the highest price: one row with no level.
+        for (WorkingTable* grid : {&StringGrid1, &StringGrid5}) {
+            grid->setCell(0, 1, "1");
+            grid->setRowCount(3);
+        }
+        return;
+    }
+    writeLevels(*this, 1, levels, "");
+}

@@ -1,0 +1,57 @@
+// The column drawing into the chart grid and the box-date grid, and the box click.
+#include "chart/column_drawing.h"
+
+#include "app/form.h"
+#include "tables/convert.h"
+#include "tables/layout.h"
+
+void TForm1::Button6Click() {
+    WaitCursor wait(platform);
+    int days = toInt(Edit2.text());
+    StringGrid3.setCell(1, 4, chart::kFallingMark);
+    int counted = 0;
+    for (int row = 1; row <= std::min(days, StringGrid2.storedRowCount()); ++row)
+        if (!StringGrid2.cell(layout::kSeriesColumn, row).empty()) ++counted;
+    if (counted < days) {
+        Edit2.setText(intToStr(counted));
+        days = counted;
+    }
+    // A day whose price cell holds " " has no box index; the chart then starts at the
+    // newest older day that has one.
+    int start = days;
+    while (start >= 1 && !tryToInt(StringGrid2.cell(layout::kBoxIndexColumn, start))) --start;
+    if (start < 1) throwNotInteger(StringGrid2.cell(layout::kBoxIndexColumn, days));
+    if (start < days) Edit2.setText(intToStr(start));
+
+    std::vector<std::optional<int>> boxIndexByDay(static_cast<std::size_t>(start) + 1);
+    std::optional<int> cur;
+    for (int day = start; day >= 1; --day) {
+        const std::string& cell = StringGrid2.cell(layout::kBoxIndexColumn, day);
+        if (cell.empty()) continue;
+        if (auto value = tryToInt(cell)) cur = value;  // other text keeps the day before's box
+        boxIndexByDay[static_cast<std::size_t>(day)] = cur;
+    }
+    StringGrid3.setCell(1, 7, StringGrid2.cell(layout::kBoxIndexColumn, start));
+
+    const auto drawing = chart::drawColumns(boxIndexByDay, start);
+    for (const auto& box : drawing.boxes) {
+        StringGrid1.setCell(box.column, box.row,
+                            box.rising ? chart::kRisingMark : chart::kFallingMark);
+        StringGrid5.setCell(box.column, box.row, StringGrid4.cell(2, box.day));
+    }
+    StringGrid3.setCell(1, 4, drawing.rising ? chart::kRisingMark : chart::kFallingMark);
+    StringGrid3.setCell(1, 7, intToStr(drawing.lastBox));
+    StringGrid1.setColCount(drawing.lastColumn + 2);
+    StringGrid5.setColCount(drawing.lastColumn + 2);
+}
+
+void TForm1::StringGrid1MouseUp(int col, int row) {
+    if (col < 0 || row < 0) return;
+    if (!hasValue(StringGrid1.cell(col, row))) return;
+    Edit5.setText(StringGrid1.cell(1, row));
+    Edit4.setText(StringGrid5.cell(col, row));
+}
+
+void TForm1::Edit4DblClick() {
+    Edit4.setText(StringGrid4.cell(2, 1));
+}
