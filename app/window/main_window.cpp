@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
@@ -96,6 +98,9 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     resize(kDesignWidth, kDesignHeight);
     move(117, 13);
 
+    menuBar_ = new QMenuBar(this);
+    for (const char* title : {"ファイル", "データ", "表示"})
+        menuBar_->addMenu(QString::fromUtf8(title));
     buildGrids();
     buildBottomPanel();
 
@@ -363,13 +368,21 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     placeAnchored();
 }
 
+QMenu* MainWindow::menu(const QString& title) const {
+    for (QAction* entry : menuBar_->actions())
+        if (entry->text() == title) return entry->menu();
+    return nullptr;
+}
+
 void MainWindow::placeAnchored() {
     const int w = width();
     const int h = height();
-    const int gridHeight = std::max(0, h - kBottomPanelHeight);
-    chart_->setGeometry(0, 0, w, gridHeight);
-    boxDates_->setGeometry(0, 0, w, gridHeight);
-    panel2_->setGeometry(0, gridHeight, w, kBottomPanelHeight);
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, w, menuHeight);
+    const int gridHeight = std::max(0, h - kBottomPanelHeight - menuHeight);
+    chart_->setGeometry(0, menuHeight, w, gridHeight);
+    boxDates_->setGeometry(0, menuHeight, w, gridHeight);
+    panel2_->setGeometry(0, menuHeight + gridHeight, w, kBottomPanelHeight);
     // Anchored to the right and bottom edges: they keep their distance from them.
     results_->move(w - (kDesignWidth - 576), h - (kDesignHeight - 368));
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));

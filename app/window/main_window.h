@@ -9,6 +9,8 @@
 #include "app/form.h"
 
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -35,6 +37,9 @@ class MainWindow : public QWidget {
     QLineEdit* edit(int number) const { return edits_.at(number); }
     QTableView* chartView() const { return chart_; }
     QTableView* resultsView() const { return results_; }
+    // The menus of the menu bar: "ファイル", "データ" and "表示"; features add their own
+    // entries to them.
+    QMenu* menu(const QString& title) const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +60,7 @@ class MainWindow : public QWidget {
     std::map<int, QLineEdit*> edits_;
     std::map<int, TEdit*> formEdits_;
     std::map<QObject*, std::function<void()>> doubleClicks_;
+    QMenuBar* menuBar_ = nullptr;
     QWidget* panel2_ = nullptr;
     QTableView* chart_ = nullptr;
     QTableView* boxDates_ = nullptr;
