@@ -13,8 +13,11 @@ TForm1::TForm1(Platform& platform_, Options options_)
     for (WorkingTable* hidden : {&StringGrid2, &StringGrid3, &StringGrid4, &StringGrid6,
                                  &StringGrid7, &StringGrid8, &StringGrid9, &StringGrid10})
         hidden->visible = false;
-    // A server that accepts and never answers must not hang the program.
+    // A server that accepts and never answers must not hang the program, nor one that
+    // trickles; and its pages (15 to 25 KB) need no more than a megabyte.
     HttpClient1.TimeOut = 30000;
+    HttpClient1.RequestTimeOut = 60000;
+    HttpClient1.MaxReceive = 1024 * 1024;
 }
 
 void TForm1::run(void (TForm1::*action)()) {

@@ -86,9 +86,11 @@ std::string quoteHistoryPath(int page, const DateFields& today) {
 }
 
 std::string cutAtMarker(std::string_view text, std::string_view marker, std::size_t maxChars) {
+    // A page without the marker (an error page, or anything a server sends) is cut
+    // all the same, so no page file grows past the size of a real page.
     const auto at = text.find(marker);
-    if (at == std::string_view::npos) return std::string(text);
-    return std::string(charSlice(text.substr(at), 0, maxChars));
+    return std::string(
+        charSlice(at == std::string_view::npos ? text : text.substr(at), 0, maxChars));
 }
 
 std::string markerToLineBreaks(std::string_view line, std::string_view marker) {

@@ -40,7 +40,7 @@ std::string priceTablePath(int page, const DateFields& today, std::string_view c
 // Path and query of page n (0 to 5) of the quote-history service.
 std::string quoteHistoryPath(int page, const DateFields& today);
 
-// From the first marker on, at most maxChars characters; the whole text when the
+// From the first marker on, at most maxChars characters; from the start when the
 // marker does not occur.
 std::string cutAtMarker(std::string_view text, std::string_view marker, std::size_t maxChars);
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "net/url_encoder.h"
+#include "net/url_reference.h"
 #include "net/uu_processor.h"
 #include "tables/convert.h"
 
@@ -123,21 +124,43 @@ void THttpClient::Abort() {
     Cancel();
 }
 
+bool THttpClient::CancelRequest() {
+    if (!running_) return false;
+    cancelledByUser_ = true;
+    Abort();
+    return true;
+}
+
 void THttpClient::start(CmdType kind, const std::string& url, const std::string* sendData,
                         const std::string* destination) {
     // The window stays live during a request, so a second one can be started from it; it
     // must not take over (and close) the connection the first one is still reading.
     if (running_) throw ESockError("Already connected");
     running_ = true;
+    cancelledByUser_ = false;
+    deadline_.reset();
+    if (RequestTimeOut > 0)
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(RequestTimeOut);
     struct Done {
-        bool& running;
-        ~Done() { running = false; }
-    } done{running_};
+        THttpClient& client;
+        ~Done() {
+            client.running_ = false;
+            client.deadline_.reset();
+        }
+    } done{*this};
     kind_ = kind;
     url_ = url;
     if (sendData != nullptr) sendData_ = *sendData;
     if (destination != nullptr) destination_ = *destination;
-    RunRequest();
+    try {
+        RunRequest();
+    } catch (const ESockError&) {
+        // Whichever wait was running, the user sees why the request as a whole ended.
+        if (cancelledByUser_) throw EAbortError("Request Canceled");
+        if (deadline_ && std::chrono::steady_clock::now() >= *deadline_)
+            throw EAbortError("Request Timed out");
+        throw;
+    }
 }
 
 void THttpClient::Get(const std::string& url) {
@@ -232,10 +255,12 @@ void THttpClient::RunRequest() {
             if (!receivedCookie_.empty()) HeaderInfo.Cookie = receivedCookie_;
             if (OnRedirect) OnRedirect(handled);
             if (handled) return;
-            if (url_.find('/') == std::string::npos) {
-                // A bare name is taken on the server just asked; its port goes with it.
+            if (reply <= 302) {
+                // The Location is read from the URL just asked, its host and port
+                // included, and what a request line cannot carry is encoded.
                 const std::string port = Port == 80 ? "" : ":" + std::to_string(Port);
-                url_ = "http://" + Host + port + "/" + url_;
+                url_ = percentEncodeUnsafe(
+                    resolveReference("http://" + Host + port + requestPath_, url_));
             }
         }
         if (reply == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded(*this);
@@ -262,9 +287,9 @@ void THttpClient::ParseURL() {
     }
     requestPath_ = pathStart == std::string::npos ? "" : url_.substr(pathStart, kMaxPath);
 
-    const auto colon = url_.find(':');
-    if (colon != std::string::npos) {
-        const std::string scheme = lowerCase(url_.substr(0, colon));
+    // A ":" in the path or the query ("/t?...&t=12:30") names no scheme.
+    const std::string scheme = uriScheme(url_);
+    if (!scheme.empty()) {
         if (scheme == "gopher") {
             Port = 70;
         } else if (scheme == "ftp") {
@@ -284,7 +309,10 @@ void THttpClient::ParseURL() {
     }
     const auto portColon = hostPart.find(':');
     if (portColon != std::string::npos) {
-        Port = toInt(NthField(hostPart, ':', 2));
+        const int port = toInt(NthField(hostPart, ':', 2));
+        // Only 16 bits reach the socket: 65616 must not become port 80.
+        if (port < 1 || port > 65535) throw Exception("Port out of range");
+        Port = port;
         hostPart.erase(portColon);
     }
     if (!hostPart.empty()) Host = hostPart;
@@ -373,8 +401,12 @@ void THttpClient::ReadReplyHeader() {
 
     std::string line = ReadLn();
     if (!line.empty()) {
-        ReplyNumber = static_cast<std::int16_t>(tryToInt(NthField(line, ' ', 2)).value_or(0));
+        const auto status = tryToInt(NthField(line, ' ', 2));
         append(line);
+        // A number outside three digits is no status; kept in 16 bits it could pass for
+        // another one (65838 for a 302).
+        if (status && (*status < 100 || *status > 999)) throw ESockError("Malformed reply");
+        ReplyNumber = static_cast<std::int16_t>(status.value_or(0));
     }
     do {
         line = ReadLn();

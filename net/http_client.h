@@ -68,6 +68,9 @@ class THttpClient : public TSockSession {
     bool InputFileMode = false;   // the reply body goes to the file named by Body
     bool OutputFileMode = false;  // request data comes from a file; the header goes to a file
     bool EncodePost = true;       // Post form-encodes its data
+    // Milliseconds a whole request (its redirects included) may take, however steadily
+    // the server trickles; 0: no limit. TimeOut still bounds each wait on its own.
+    std::int32_t RequestTimeOut = 0;
 
     std::function<void(THttpClient& sender)> OnAboutToSend;
     std::function<void(CmdType cmd)> OnSuccess;
@@ -76,6 +79,10 @@ class THttpClient : public TSockSession {
     std::function<void(THttpClient& sender)> OnAuthenticationNeeded;
 
     void Abort() override;
+    // The user's cancel: the running request ends with EAbortError "Request Canceled".
+    // False when no request is running.
+    bool CancelRequest();
+    bool RequestRunning() const { return running_; }
 
     void Get(const std::string& url);
     void Options(const std::string& url);
@@ -116,4 +123,5 @@ class THttpClient : public TSockSession {
     std::string url_;
     CmdType kind_ = CmdType::Get;
     bool running_ = false;
+    bool cancelledByUser_ = false;
 };

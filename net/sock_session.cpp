@@ -310,6 +310,13 @@ void TSockSession::setLastError(int posixErrno) {
     lastError_ = socketErrorNumber(posixErrno);
 }
 
+void TSockSession::raiseCloseError() {
+    if (closeError_ == 0) return;
+    lastError_ = closeError_;
+    closeError_ = 0;
+    CheckSocketError(10035);
+}
+
 std::string TSockSession::ErrorMessage(int errorNumber) {
     ReportStatus(8, "Looking Up Error Message");
     return socketErrorText(errorNumber);
@@ -353,6 +360,9 @@ void TSockSession::DispatchSocketMessage(unsigned message, std::uint32_t lParam)
                     }
                     break;
                 case kClose:
+                    // A close with an error (a reset) cuts the reply short: the reader
+                    // raises it when it meets the end, whether or not data still waits.
+                    if (!success_) closeError_ = static_cast<int>(lParam >> 16);
                     // With data still waiting the reader meets the end itself.
                     if (!DataAvailable()) RequestCloseSocket();
                     break;
@@ -408,14 +418,16 @@ void TSockSession::pollSocket() {
                           (waiting < 0 && peekErrno != EAGAIN);
     if (peerGone && !closeNoticed_) {
         closeNoticed_ = true;
+        // The peek above has already taken a pending error (a reset) off the socket;
+        // otherwise it is still there to be read.
         int error = 0;
-        if (p.revents & POLLERR) {
+        if (waiting < 0 && peekErrno != EAGAIN) {
+            error = socketErrorNumber(peekErrno);
+        } else if (p.revents & POLLERR) {
             int soError = 0;
             socklen_t length = sizeof soError;
             if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length) == 0)
                 error = socketErrorNumber(soError);
-        } else if (waiting < 0 && peekErrno != EAGAIN) {
-            error = socketErrorNumber(peekErrno);
         }
         DispatchSocketMessage(kSocketNotice, (static_cast<std::uint32_t>(error) << 16) | kClose);
     }
@@ -424,6 +436,7 @@ void TSockSession::pollSocket() {
 void TSockSession::processMessages() {
     // A handler run from here may start a wait of its own, which processes messages in
     // turn; every step below re-reads the state it acts on, so that nesting is safe.
+    deadlinePassed();
     pickUpLookup();
     pollSocket();
     timer_.processTick();
@@ -464,6 +477,15 @@ void TSockSession::TimerFired() {
     } catch (const Exception& e) {
         platform_.showError(errorBoxText(e.message()));
     }
+}
+
+bool TSockSession::deadlinePassed() {
+    if (!deadline_ || std::chrono::steady_clock::now() < *deadline_) return false;
+    // Raised again at every later check, so each wait still to come ends at once.
+    timedOut_ = true;
+    waitFlag_ = true;
+    Abort();
+    return true;
 }
 
 void TSockSession::Abort() {
@@ -523,7 +545,11 @@ void TSockSession::ResolveHost() {
 void TSockSession::Connect() {
     ReportStatus(8, "Connecting");
     cancel_ = false;
+    closeError_ = 0;
     if (connected_) throw ESockError("Already connected");
+    // Only 16 bits reach the socket address: a larger number must not wrap to another port.
+    const std::int32_t port = Proxy.empty() ? Port : ProxyPort;
+    if (port < 1 || port > 65535) throw ESockError("Port out of range");
     for (int tries = 0;; ++tries) {
         try {
             ResolveHost();
@@ -540,7 +566,7 @@ void TSockSession::Connect() {
     }
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
-    remote.sin_port = htons(static_cast<std::uint16_t>(Proxy.empty() ? Port : ProxyPort));
+    remote.sin_port = htons(static_cast<std::uint16_t>(port));
     remote.sin_addr.s_addr = remoteAddress_;
 
     waitFlag_ = false;
@@ -643,6 +669,7 @@ void TSockSession::SendBuffer(const char* buffer, std::size_t length) {
                 // The peer's window is full: wait for room, and let the time-out run.
                 pollfd p{socket_, POLLOUT, 0};
                 ::poll(&p, 1, 1);
+                deadlinePassed();
                 timer_.processTick();
             }
         }
@@ -676,10 +703,18 @@ std::string TSockSession::ReadLn() {
     TimerOn();
     ScopeExit off([this] { TimerOff(); });
     // The bytes taken so far hold no LF, so only the newly waiting bytes are searched;
-    // a line longer than the working buffer is therefore still read whole.
+    // a line longer than the working buffer is therefore still read whole. The look
+    // starts small and widens while the line goes on, so that a flood of short lines
+    // does not copy the whole buffer for each of them.
+    std::size_t window = 1024;
     for (;;) {
-        const long n = recvSocket(buffer_.data(), kBufferSize, MSG_PEEK);
-        if (n == 0) return line;  // the peer has closed
+        if (deadlinePassed()) break;
+        const long n = recvSocket(buffer_.data(), window, MSG_PEEK);
+        window = std::min(window * 2, kBufferSize);
+        if (n == 0) {  // the peer has closed
+            raiseCloseError();
+            return line;
+        }
         if (n > 0) {
             const char* begin = buffer_.data();
             const char* lf = std::find(begin, begin + n, '\n');
@@ -696,7 +731,10 @@ std::string TSockSession::ReadLn() {
             if (lf != begin + n && taken == take) break;
         } else {
             LastErrorNo = lastError_;
-            if (lastError_ == 10057) break;  // the socket was closed under us
+            if (lastError_ == 10057) {  // the socket was closed under us
+                raiseCloseError();
+                break;
+            }
             CheckSocketError(10035);
         }
         processPendingMessages(n < 0);
@@ -728,8 +766,7 @@ std::string TSockSession::Transaction(const std::string& command) {
     return LastReply;
 }
 
-void TSockSession::captureChunks(std::int32_t limit, bool capped,
-                                 const std::function<CaptureSink()>& open) {
+void TSockSession::captureChunks(std::int32_t limit, const std::function<CaptureSink()>& open) {
     ReceivedCount = 0;
     TimerOn();
     {
@@ -739,16 +776,22 @@ void TSockSession::captureChunks(std::int32_t limit, bool capped,
         std::size_t received = 0;
         while (!cancel_ && (limit == -1 || received < static_cast<std::size_t>(limit))) {
             const long n = recvSocket(buffer_.data(), kBufferSize, 0);
-            if (n == 0) break;
+            if (n == 0) {
+                raiseCloseError();
+                break;
+            }
             if (n > 0) {
                 take(buffer_.data(), static_cast<std::size_t>(n));
                 received += static_cast<std::size_t>(n);
-                ReceivedCount += static_cast<std::int32_t>(n);
-                if (capped && received > MaxReceive) throw ESockError("Socket capture too large");
+                ReceivedCount += n;
+                if (received > MaxReceive) throw ESockError("Socket capture too large");
                 if (OnPacketRecvd) OnPacketRecvd(*this);
             } else {
                 LastErrorNo = lastError_;
-                if (lastError_ == 10057) break;
+                if (lastError_ == 10057) {
+                    raiseCloseError();
+                    break;
+                }
                 CheckSocketError(10035);
             }
             processPendingMessages(n < 0);
@@ -763,14 +806,14 @@ void TSockSession::captureChunks(std::int32_t limit, bool capped,
 void TSockSession::CaptureString(std::string& text, std::int32_t limit) {
     ReportStatus(8, "Capture String");
     text.clear();
-    captureChunks(limit, true, [&text]() -> CaptureSink {
+    captureChunks(limit, [&text]() -> CaptureSink {
         return [&text](const char* data, std::size_t size) { text.append(data, size); };
     });
 }
 
 void TSockSession::CaptureFile(const std::string& fileName) {
     ReportStatus(8, "CaptureFile");
-    captureChunks(-1, false, [&fileName]() -> CaptureSink {
+    captureChunks(-1, [&fileName]() -> CaptureSink {
         auto file = std::make_shared<std::ofstream>(fileName, std::ios::binary | std::ios::trunc);
         if (!*file) throwCannotCreate(fileName);
         return [file, &fileName](const char* data, std::size_t size) {
@@ -796,7 +839,7 @@ void TSockSession::SendFile(const std::string& fileName) {
                 CheckSocketError(10035);
             } else {
                 sent += static_cast<std::size_t>(n);
-                SentCount += static_cast<std::int32_t>(n);
+                SentCount += n;
                 if (OnPacketSent) OnPacketSent(*this);
             }
             processPendingMessages(n < 0);

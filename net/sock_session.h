@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,13 +95,13 @@ class TSockSession {
         OnError;
 
     std::vector<std::string> WinsockInfo;
-    std::int32_t SentCount = 0;
+    std::int64_t SentCount = 0;
     std::int32_t LastErrorNo = 0;
-    std::int32_t ReceivedCount = 0;
+    std::int64_t ReceivedCount = 0;
     std::string LastReply;
     std::int16_t ReplyNumber = 0;
-    // A received text or line larger than this ends the read with an error, so a peer
-    // cannot exhaust the memory.
+    // A received text, file or line larger than this ends the read with an error, so a
+    // peer cannot exhaust the memory or the disk.
     std::size_t MaxReceive = kDefaultMaxReceive;
 
     virtual void Connect();
@@ -143,6 +144,12 @@ class TSockSession {
     void TimerFired();
     // Raises the text of the last socket error unless it is `expected` or 10000 or below.
     std::string CheckSocketError(int expected);
+    // Ends the running wait as its time-out would once the deadline has passed; true then.
+    // Every wait asks, also one that never has to wait for data.
+    bool deadlinePassed();
+
+    // The moment by which the whole operation must be over; none: no such moment.
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
 
     Platform& platform_;
     bool cancel_ = false;
@@ -163,14 +170,17 @@ class TSockSession {
     long recvSocket(char* buffer, std::size_t length, int flags);
     long sendSocket(const char* buffer, std::size_t length);
     void setLastError(int posixErrno);
+    // The error a close notice carried (a reset), raised once the reader meets the end of
+    // the data, so a cut-off reply never reads as a whole one.
+    void raiseCloseError();
     // Where a capture puts the bytes of each received chunk.
     using CaptureSink = std::function<void(const char* data, std::size_t size)>;
     // The receive loop of the captures, with the timer on throughout; `open` runs once
     // the timer is on and gives the sink. It ends when the peer closes, when the socket
     // was closed under us, or, tested between chunks, once `limit` bytes have come (-1:
-    // no limit). With `capped`, more than MaxReceive bytes end it with an error; a
-    // cancel ends it with EAbortError.
-    void captureChunks(std::int32_t limit, bool capped, const std::function<CaptureSink()>& open);
+    // no limit). More than MaxReceive bytes end it with an error; a cancel ends it with
+    // EAbortError.
+    void captureChunks(std::int32_t limit, const std::function<CaptureSink()>& open);
 
     std::vector<char> buffer_;
     bool destroying_ = false;
@@ -184,6 +194,7 @@ class TSockSession {
     int pendingConnectError_ = 0;
     bool readNoticeArmed_ = true;
     bool closeNoticed_ = false;
+    int closeError_ = 0;
     bool connected_ = false;
     int lastError_ = 0;
     bool counted_ = false;

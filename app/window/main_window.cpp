@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <array>
 
+#include "app/window/download_cancel.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -130,6 +131,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, [this] { handleClientMessages(form_.HttpClient1); });
     idle->start(50);
+    new DownloadCancel(*this, form_);
     platform_.owner = this;
     platform_.beforeEvents = [this] { syncFromForm(); };
 

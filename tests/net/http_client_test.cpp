@@ -198,9 +198,11 @@ TEST_F(HttpFixture, SilentServerEndsInTheTimeOutMessage) {
     EXPECT_FALSE(client.Connected());
 }
 
-TEST(HttpClientOfTheForm, HasAFiniteTimeOut) {
+TEST(HttpClientOfTheForm, HasFiniteTimeOutsAndAPageSizedCap) {
     testing_support::FormFixture fixture;
     EXPECT_EQ(fixture.form->HttpClient1.TimeOut, 30000);
+    EXPECT_EQ(fixture.form->HttpClient1.RequestTimeOut, 60000);
+    EXPECT_EQ(fixture.form->HttpClient1.MaxReceive, 1024u * 1024);
 }
 
 TEST_F(HttpFixture, BodyLargerThan64MiBEndsTheCaptureWithAnError) {

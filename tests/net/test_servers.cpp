@@ -81,13 +81,26 @@ std::string Connection::readBytes(std::size_t n) {
     return bytes;
 }
 
-void Connection::send(const std::string& bytes) {
+bool Connection::send(const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const long n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return;  // the client has gone
+        if (n <= 0) return false;  // the client has gone
         sent += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+void Connection::trickle(const std::string& bytes, int milliseconds) const {
+    for (const char byte : bytes) {
+        if (stopping_ || ::send(fd_, &byte, 1, MSG_NOSIGNAL) != 1) return;
+        for (int waited = 0; waited < milliseconds && !stopping_; waited += 10) pause(10);
+    }
+}
+
+void Connection::resetOnClose() const {
+    linger option{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &option, sizeof option);
 }
 
 void Connection::pause(int milliseconds) const {

@@ -25,7 +25,14 @@ class Connection {
     std::string readRequest();
     // Exactly n bytes, or fewer when the peer closes or time runs out.
     std::string readBytes(std::size_t n);
-    void send(const std::string& bytes);
+    // False once the client has gone.
+    bool send(const std::string& bytes);
+    // One byte at a time, `milliseconds` apart, until done, the client has gone or the
+    // server is stopped.
+    void trickle(const std::string& bytes, int milliseconds) const;
+    // The close that ends the script resets the connection instead of closing it.
+    void resetOnClose() const;
+    bool stopping() const { return stopping_; }
     void pause(int milliseconds) const;
     // Holds the connection open without a word until the server is stopped.
     void stayQuiet() const;
