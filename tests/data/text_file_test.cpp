@@ -71,4 +71,32 @@ TEST(TextFiles, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
     EXPECT_EQ(dir.readRaw("keep.csv"), "old\r\n");
 }
 
+TEST(TextFiles, AWriteKeepsThePermissionBitsAndGoesThroughSymbolicLinks) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    const fs::path real = dir.path() / "real" / "data.csv";
+    dir.writeRaw("real/data.csv", "old\r\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real/data.csv", dir.path() / "link.csv");
+    fs::create_symlink(dir.path() / "real" / "new.csv", dir.path() / "dangling.csv");
+
+    data::writeLines(dir.path() / "link.csv", {"new"});
+    data::writeLines(dir.path() / "dangling.csv", {"made"});
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling.csv"));
+    EXPECT_EQ(dir.readRaw("real/data.csv"), "new\r\n");
+    EXPECT_EQ(dir.readRaw("real/new.csv"), "made\r\n");
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), {}), 2);  // no temporaries
+
+    fs::create_symlink("loop.csv", dir.path() / "loop.csv");
+    EXPECT_THROW(data::writeLines(dir.path() / "loop.csv", {"x"}), EFileError);
+    if (::geteuid() != 0) {  // root may write anything
+        fs::permissions(real, fs::perms::owner_read);
+        EXPECT_THROW(data::writeLines(real, {"x"}), EFileError);
+        EXPECT_EQ(dir.readRaw("real/data.csv"), "new\r\n");
+    }
+}
+
 }  // namespace
