@@ -234,7 +234,9 @@ void THttpClient::RunRequest() {
             if (handled) return;
             if (url_.find('/') == std::string::npos) {
                 // A bare name is taken on the server just asked; its port goes with it.
-                const std::string port = Port == 80 ? "" : ":" + std::to_string(Port);
+                // append, not ":" + ...: GCC 12 at -O3 warns falsely (-Wrestrict)
+                const std::string port =
+                    Port == 80 ? "" : std::string(":").append(std::to_string(Port));
                 url_ = "http://" + Host + port + "/" + url_;
             }
         }
@@ -290,7 +292,7 @@ void THttpClient::ParseURL() {
     if (!hostPart.empty()) Host = hostPart;
 
     if (requestPath_.empty()) {
-        requestPath_ = "/";
+        requestPath_.assign(1, '/');  // not = "/": GCC 12 at -O3 warns falsely (-Wrestrict)
         url_ += "/";
     }
 }
