@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "data/paths.h"
+#include "data/text_file.h"
 #include "tables/errors.h"
 
 namespace fs = std::filesystem;
@@ -30,11 +31,17 @@ bool holdsData(const fs::path& root) {
 }
 
 bool provideSampleData(const fs::path& root, const fs::path& sampleDir) {
-    if (holdsData(root)) return false;
+    // The mark is made before the first file and removed after the last, so a copy cut
+    // short (the program killed, the disk full) is finished at the next start instead of
+    // leaving a root that holds half the data.
+    const fs::path pending = root / kSampleCopyPending;
     std::error_code error;
+    const bool resuming = fs::exists(pending, error);
+    if (!resuming && holdsData(root)) return false;
     if (!fs::is_directory(sampleDir, error)) return false;
     fs::create_directories(root, error);
     if (error) throwCannotCreate(root.string());
+    if (!resuming) data::writeBytes(pending, "");
     for (auto it = fs::recursive_directory_iterator(sampleDir, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         const fs::path relative = fs::relative(it->path(), sampleDir);
@@ -42,12 +49,15 @@ bool provideSampleData(const fs::path& root, const fs::path& sampleDir) {
         const fs::path target = root / relative;
         if (it->is_directory(error)) {
             fs::create_directories(target, error);
+            if (error) throwCannotCreate(target.string());
         } else if (!fs::exists(target, error)) {
-            fs::copy_file(it->path(), target, error);
+            // Each file whole or not at all: a file present from a cut-short copy is complete.
+            data::writeBytes(target, data::readBytes(it->path()));
         }
-        if (error) throwCannotCreate(target.string());
     }
     if (error) throwCannotOpen(sampleDir.string());
+    fs::remove(pending, error);
+    if (error) throwCannotCreate(pending.string());
     return true;
 }
 

@@ -16,8 +16,12 @@ std::filesystem::path userDataRoot();
 // A data root holds data once it has the settings file, the code list or the price file.
 bool holdsData(const std::filesystem::path& root);
 
+// Lies in the root while the sample copy is under way.
+inline constexpr const char* kSampleCopyPending = ".sample-copy-pending";
+
 // Copies the sample data set into a root that holds no data, so a first start shows a
-// chart at once. Returns whether anything was copied; a root with data is left alone.
+// chart at once, or finishes a copy that was cut short. Returns whether it copied; a
+// root with data is left alone.
 bool provideSampleData(const std::filesystem::path& root, const std::filesystem::path& sampleDir);
 
 // A file or folder the program ships with, beside the program in the build tree or

@@ -2,8 +2,6 @@
 
 #include "data/collection_fetch.h"
 
-#include <new>
-
 TForm1::TForm1(Platform& platform_, Options options_)
     : platform(platform_), options(std::move(options_)), HttpClient1(platform_) {
     Edit6.onChange = [this] { Edit6Change(); };
@@ -35,11 +33,11 @@ void TForm1::run(const std::function<void()>& action) {
         // The user has been told already.
     } catch (const Exception& e) {
         platform.showError(errorBoxText(e.message()));
-    } catch (const std::bad_alloc&) {
-        platform.showError(errorBoxText("メモリが不足しています"));
     } catch (const std::exception& e) {
-        // Not one of the system's own errors (a file system call, say): still only the
-        // action ends, never the program.
-        platform.showError(errorBoxText(e.what()));
+        // Not one of the system's own errors (a file system call, the memory): still only
+        // the action ends, never the program.
+        platform.showError(errorBoxText(foreignErrorMessage(e)));
+    } catch (...) {
+        platform.showError(errorBoxText(kUnknownErrorMessage));
     }
 }

@@ -16,11 +16,16 @@ bool isLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Decode and encode tables, built once from glibc's CP932 converter. Only
-// characters whose bytes survive a decode and an encode are entered.
+bool isTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Decode and encode tables, built once from glibc's CP932 converter: every sequence it
+// reads, and for every character it writes, the one choice it makes among CP932's
+// duplicate codes (NEC row 13, the NEC-selected and the IBM extensions).
 struct Tables {
     std::array<char32_t, 256> single{};           // 0 = not a character on its own
-    std::array<char32_t, 256 * 256> pair{};       // lead << 8 | trail
+    std::array<char32_t, 256 * 256> pair{};       // lead << 8 | trail; 0 = not a character
     std::array<std::uint16_t, 0x10000> encode{};  // code point -> bytes (0 = none)
     std::array<bool, 0x10000> encodeSingle{};     // the entry is one byte
 };
@@ -65,36 +70,34 @@ const Tables& tables() {
                 return 0;
             char32_t cp = 0;
             for (int i = 3; i >= 0; --i) cp = (cp << 8) | static_cast<unsigned char>(out[i]);
-            return cp;
-        };
-        auto encodesBackTo = [&](char32_t cp, const char* bytes, std::size_t length) {
-            char in[4];
-            for (int i = 0; i < 4; ++i) in[i] = static_cast<char>((cp >> (8 * i)) & 0xFF);
-            char out[8];
-            std::size_t outLength = 0;
-            if (!encoder.convert(in, 4, out, sizeof out, outLength)) return false;
-            return outLength == length &&
-                   std::string_view(out, outLength) == std::string_view(bytes, length);
+            return cp < 0x10000 ? cp : 0;
         };
         for (int b = 0x80; b <= 0xFF; ++b) {
             const char byte = static_cast<char>(b);
-            if (isLeadByte(static_cast<unsigned char>(b))) continue;
-            const char32_t cp = decodeOne(&byte, 1);
-            if (cp != 0 && cp < 0x10000 && encodesBackTo(cp, &byte, 1)) {
-                built->single[static_cast<std::size_t>(b)] = cp;
-                built->encode[cp] = static_cast<std::uint16_t>(b);
-                built->encodeSingle[cp] = true;
-            }
+            if (!isLeadByte(static_cast<unsigned char>(b)))
+                built->single[static_cast<std::size_t>(b)] = decodeOne(&byte, 1);
         }
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!isLeadByte(static_cast<unsigned char>(lead))) continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (trail == 0x7F) continue;
+                if (!isTrailByte(static_cast<unsigned char>(trail))) continue;
                 const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                const char32_t cp = decodeOne(bytes, 2);
-                if (cp == 0 || cp >= 0x10000 || !encodesBackTo(cp, bytes, 2)) continue;
-                built->pair[static_cast<std::size_t>(lead << 8 | trail)] = cp;
-                built->encode[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
+                built->pair[static_cast<std::size_t>(lead << 8 | trail)] = decodeOne(bytes, 2);
+            }
+        }
+        for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            char in[4];
+            for (int i = 0; i < 4; ++i) in[i] = static_cast<char>((cp >> (8 * i)) & 0xFF);
+            char out[8];
+            std::size_t outLength = 0;
+            if (!encoder.convert(in, 4, out, sizeof out, outLength)) continue;
+            if (outLength == 1) {
+                built->encode[cp] = static_cast<unsigned char>(out[0]);
+                built->encodeSingle[cp] = true;
+            } else if (outLength == 2) {
+                built->encode[cp] = static_cast<std::uint16_t>(
+                    static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]));
             }
         }
     });
@@ -138,13 +141,19 @@ std::string cp932ToUtf8(std::string_view bytes) {
             out += static_cast<char>(b);
             continue;
         }
-        if (isLeadByte(b) && i + 1 < bytes.size()) {
+        if (isLeadByte(b) && i + 1 < bytes.size() &&
+            isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            // A lead and a trail byte are one character or one invalid pair: either way
+            // both are taken, so decoding never restarts on a trail byte.
             const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+            ++i;
             if (const char32_t cp = t.pair[static_cast<std::size_t>(b << 8 | trail)]) {
                 appendUtf8(out, cp);
-                ++i;
-                continue;
+            } else {
+                appendUtf8(out, kEscapeBase + b);
+                appendUtf8(out, trail < 0x80 ? char32_t{trail} : kEscapeBase + trail);
             }
+            continue;
         }
         if (const char32_t cp = t.single[b]) {
             appendUtf8(out, cp);

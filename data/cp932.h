@@ -1,7 +1,10 @@
 #pragma once
-// Shift-JIS (code page 932) on disk, UTF-8 in memory. A byte sequence that is not
-// valid CP932 (or would not come back as the same bytes) is carried through UTF-8
-// as an escape code point U+DC80..U+DCFF, so a read then a write restores it.
+// Shift-JIS (code page 932) on disk, UTF-8 in memory. Every CP932 character is read,
+// including the NEC and IBM extension rows; where CP932 has two codes for one
+// character, writing picks the same one as glibc's CP932 converter. Bytes that are not
+// CP932 (a lone byte, or a lead and a trail byte that form no character) are carried
+// through UTF-8 as escape code points U+DC80..U+DCFF, so a read then a write restores
+// them byte for byte.
 #include <string>
 #include <string_view>
 

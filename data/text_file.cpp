@@ -1,6 +1,7 @@
 #include "data/text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,11 +25,51 @@ std::string readBytes(const Path& path) {
     return std::move(content).str();
 }
 
+namespace {
+
+// Where a write lands: the final target of a symbolic link (a dangling one too), so the
+// link stays a link. Empty for a loop of links.
+Path writeTarget(const Path& path) {
+    Path target = path;
+    std::error_code error;
+    for (int hops = 0; std::filesystem::is_symlink(std::filesystem::symlink_status(target, error));
+         ++hops) {
+        const Path link = std::filesystem::read_symlink(target, error);
+        if (error || hops == 40) return {};
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+// Makes a rename in the folder last through a power cut. File systems that cannot sync a
+// folder say EINVAL; that is no failure of the write.
+bool syncFolder(const Path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;  // a folder we may write but not open: nothing more to do
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
 void writeBytes(const Path& path, std::string_view bytes) {
-    const Path temp = path.string() + ".tmp" + std::to_string(::getpid());
+    const Path target = writeTarget(path);
+    if (target.empty()) throwCannotCreate(pathText(path));
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // A file the user made read-only stays as it is.
+    if (replacing && ::access(target.c_str(), W_OK) != 0) throwCannotCreate(pathText(path));
+    const Path temp = target.string() + ".tmp" + std::to_string(::getpid());
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throwCannotCreate(pathText(path));
     bool ok = true;
+    if (replacing) {
+        // The new file takes the old one's owner (where allowed) and permission bits.
+        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -39,10 +80,11 @@ void writeBytes(const Path& path, std::string_view bytes) {
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         throwCannotCreate(pathText(path));
     }
+    if (!syncFolder(target.parent_path())) throwCannotCreate(pathText(path));
 }
 
 std::string readText(const Path& path) {

@@ -1,7 +1,8 @@
 #pragma once
 // The one way files are read and written: CP932 on disk, UTF-8 in memory; lines end
 // in CR, LF or CR LF on reading and CR LF on writing. Writes go to a temporary file
-// that is renamed over the old one, so a failed write never leaves half a file.
+// that is renamed over the old one, so a failed write never leaves half a file; the new
+// file keeps the old one's permission bits, and a symbolic link is written through.
 #include <filesystem>
 #include <string>
 #include <string_view>

@@ -258,7 +258,9 @@ void THttpClient::RunRequest() {
             if (reply <= 302) {
                 // The Location is read from the URL just asked, its host and port
                 // included, and what a request line cannot carry is encoded.
-                const std::string port = Port == 80 ? "" : ":" + std::to_string(Port);
+                // append, not ":" + ...: GCC 12 at -O3 warns falsely (-Wrestrict)
+                const std::string port =
+                    Port == 80 ? "" : std::string(":").append(std::to_string(Port));
                 url_ = percentEncodeUnsafe(
                     resolveReference("http://" + Host + port + requestPath_, url_));
             }
@@ -318,7 +320,7 @@ void THttpClient::ParseURL() {
     if (!hostPart.empty()) Host = hostPart;
 
     if (requestPath_.empty()) {
-        requestPath_ = "/";
+        requestPath_.assign(1, '/');  // not = "/": GCC 12 at -O3 warns falsely (-Wrestrict)
         url_ += "/";
     }
 }

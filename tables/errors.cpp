@@ -1,5 +1,9 @@
 #include "tables/errors.h"
 
+#include <filesystem>
+#include <new>
+#include <system_error>
+
 std::string formatMessage(std::string_view pattern, std::string_view argument) {
     std::string out;
     out.reserve(pattern.size() + argument.size());
@@ -42,4 +46,22 @@ std::string errorBoxText(std::string_view message) {
     std::string text(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
     return text;
+}
+
+std::string foreignErrorMessage(const std::exception& error) {
+    auto withDetail = [](std::string_view words, std::string_view detail) {
+        std::string text(words);
+        if (!detail.empty()) text.append("（").append(detail).append("）");
+        return text;
+    };
+    if (const auto* file = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
+        std::string detail = file->path1().string();
+        if (!file->path2().empty()) detail.append(" → ").append(file->path2().string());
+        detail.append(detail.empty() ? "" : ": ").append(file->code().message());
+        return withDetail("ファイルの操作に失敗しました", detail);
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return "メモリが不足しています";
+    if (const auto* system = dynamic_cast<const std::system_error*>(&error))
+        return withDetail("システムの呼び出しに失敗しました", system->code().message());
+    return withDetail(kUnknownErrorMessage, error.what());
 }

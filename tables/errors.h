@@ -47,6 +47,11 @@ std::string formatMessage(std::string_view pattern, std::string_view argument);
 [[noreturn]] void throwListIndex(long long index);
 [[noreturn]] void throwVariantConversion();
 
+// The message of an error that is not one of the system's own (a file system call, the
+// memory): Japanese words that say what failed, the detail in brackets after them.
+std::string foreignErrorMessage(const std::exception& error);
+inline constexpr std::string_view kUnknownErrorMessage = "予期しないエラーが発生しました";
+
 // The text of the error box: "." is appended when the last character sorts after ".".
 std::string errorBoxText(std::string_view message);
 

