@@ -108,6 +108,7 @@ void printChart(const TForm1& form) {
         while (!line.empty() && line.back() == ' ') line.pop_back();
         std::cout << line << '\n';
     }
+    if (form.staleDatesNotice.visible) std::cout << form.staleDatesNotice.caption << '\n';
 }
 
 int chartCommand(int argc, char** argv) {

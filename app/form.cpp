@@ -24,20 +24,47 @@ void TForm1::run(void (TForm1::*action)()) {
 
 void TForm1::run(const std::function<void()>& action) {
     // The window stays live while quote pages download; an action started meanwhile
-    // would mix its work into the tables the download is filling, so it is ignored.
-    if (data::pageFetchBusy(this)) return;
-    WaitCursor wait(platform);
-    try {
-        action();
-    } catch (const EAbort&) {
-        // The user has been told already.
-    } catch (const Exception& e) {
-        platform.showError(errorBoxText(e.message()));
-    } catch (const std::exception& e) {
-        // Not one of the system's own errors (a file system call, the memory): still only
-        // the action ends, never the program.
-        platform.showError(errorBoxText(foreignErrorMessage(e)));
-    } catch (...) {
-        platform.showError(errorBoxText(kUnknownErrorMessage));
+    // would mix its work into the tables the download is filling, so it does not start:
+    // the user is told the download is under way and acts again when it is over.
+    if (data::pageFetchBusy(this)) {
+        fetchBusyNotice.visible = true;
+        return;
     }
+    applyTyped();
+    {
+        WaitCursor wait(platform);
+        try {
+            action();
+        } catch (const EAbort&) {
+            // The user has been told already.
+        } catch (const Exception& e) {
+            platform.showError(errorBoxText(e.message()));
+        } catch (const std::exception& e) {
+            // Not one of the system's own errors (a file system call, the memory): still
+            // only the action ends, never the program.
+            platform.showError(errorBoxText(foreignErrorMessage(e)));
+        } catch (...) {
+            platform.showError(errorBoxText(kUnknownErrorMessage));
+        }
+    }
+    fetchBusyNotice.visible = false;
+    applyTyped();
+}
+
+void TForm1::applyTyped() {
+    for (TEdit* field : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8}) {
+        if (!field->typed) continue;
+        std::string text = std::move(*field->typed);
+        field->typed.reset();
+        field->setText(std::move(text));
+    }
+}
+
+void TForm1::edit(TEdit& field, std::string text) {
+    if (data::pageFetchBusy(this)) {
+        field.typed = std::move(text);
+        return;
+    }
+    field.typed.reset();
+    field.setText(std::move(text));
 }

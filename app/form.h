@@ -4,6 +4,7 @@
 // this form; tests and the command line drive it directly.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/platform.h"
@@ -23,6 +24,10 @@ class TEdit {
         if (onChange) onChange();
     }
     std::function<void()> onChange;
+    // Typed while quote pages download: shown at once, the field's text once the
+    // running action ends (which goes on with the text it started with).
+    std::optional<std::string> typed;
+    const std::string& shownText() const { return typed ? *typed : text_; }
 
   private:
     std::string text_;
@@ -59,6 +64,11 @@ class TForm1 {
     // action and is shown in the error box.
     void run(void (TForm1::*action)());
     void run(const std::function<void()>& action);
+    // The user typed into a field. Typing is no action: it is kept also while quote
+    // pages download, when actions are held off.
+    void edit(TEdit& field, std::string text);
+    // What was typed while pages downloaded becomes the fields' text.
+    void applyTyped();
 
     Platform& platform;
     const Options options;
@@ -77,6 +87,11 @@ class TForm1 {
     TButton Button37{"選別"};  // "選別中" while a screening run is under way
     TPanel Panel5{"ｋｏｕｈｏデータを読み込んでください。", false};
     TPanel Panel6{"", false};
+    // Shown when an action was held off because quote pages download.
+    TPanel fetchBusyNotice{"取得中です", false};
+    // Shown with a chart whose dates come from a calendar not brought up to date.
+    TPanel staleDatesNotice{
+        "取引日カレンダーが更新されていないため、日付がずれている可能性があります。", false};
     TWebView WebBrowser1;
 
     // The working tables.
@@ -93,7 +108,8 @@ class TForm1 {
     WorkingTable StringGrid11{11, 5};         // results list
 
     THttpClient HttpClient1;
-    int quickCollectedCount = 0;  // stocks collected since start-up
+    int quickCollectedCount = 0;   // stocks collected since start-up
+    bool calendarUpdated = false;  // the calendar update completed since start-up
 
     // --- Start-up and main window (app/) ---
     void FormCreate();

@@ -46,6 +46,7 @@ void TForm1::Button3Click() {
 
     Edit4.setText("");
     Edit5.setText("");
+    staleDatesNotice.visible = false;
     if (Edit3.text() != kCohen && toFloat(Edit3.text()) < 0.002L) Edit3.setText("0.002");
     const int days = toInt(Edit2.text());
     for (WorkingTable* grid : {&StringGrid1, &StringGrid5})
@@ -83,6 +84,8 @@ void TForm1::Button3Click() {
     } else {
         // Neither table holds the stock: the quick collection brings its series, unless
         // the working series already holds it.
+        // The series is held when its header names the code: a collection writes the
+        // header only once the whole history is in.
         if (StringGrid2.cell(kSeriesColumn, 0) != Edit1.text()) {
             for (int row = 1; row < StringGrid4.rowCount(); ++row)
                 StringGrid4.setCell(2, row, StringGrid4.cell(0, row));
@@ -96,6 +99,9 @@ void TForm1::Button3Click() {
             return;
         }
         Button34Click();
+        // A collected series is dated by the calendar, row for row: a calendar not
+        // brought up to date shifts every date by the trading days it misses.
+        staleDatesNotice.visible = !calendarUpdated;
     }
 
     Button4Click();

@@ -2,6 +2,7 @@
 // from the quote-history service at every start.
 #include "app/form.h"
 #include "data/collection_fetch.h"
+#include "data/date_file.h"
 #include "data/quote_pages.h"
 #include "data/text_file.h"
 #include "tables/convert.h"
@@ -37,9 +38,9 @@ void TForm1::Button19Click() {
     const int lastPage = data::lastHistoryPage(days);
     for (int page = 0; page <= lastPage; ++page) {
         StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
-        const std::string text =
-            data::fetchPageText(HttpClient1, services.quoteHistory,
-                                data::quoteHistoryPath(page, data::dateFields(todayText)));
+        const std::string text = data::fetchPageText(
+            HttpClient1, services.quoteHistory,
+            data::quoteHistoryPath(page, data::dateFields(todayText)), data::kCalendarFetchFailed);
         data::keepPage(options.root, text, data::kDateMarker, data::kHistoryCutChars);
         Button21Click();
         Button22Click();
@@ -53,10 +54,7 @@ void TForm1::Button20Click() {
     StringGrid4.setRowCount(kDateFileLines);
     for (int row = 0; row < kDateFileLines; ++row) {
         if (static_cast<std::size_t>(row) >= lines.size()) throwListIndex(row);
-        std::string fields = lines[static_cast<std::size_t>(row)];
-        for (char& c : fields)
-            if (c == ',') c = '\n';
-        StringGrid4.rowFromLineList(row, fields);
+        StringGrid4.fillRow(row, data::dateFileFields(lines[static_cast<std::size_t>(row)]));
     }
     for (int col = 1; col <= 2; ++col)
         for (int row = 0; row < kDateFileLines; ++row)
@@ -73,13 +71,15 @@ void TForm1::Button21Click() {
 }
 
 // Date extraction: the date of every 11th line, written yyyy/mm/dd, into date-table column 1.
+// Rows a short page does not reach have no date cell and stay empty.
 void TForm1::Button22Click() {
     for (int i = 0; i < data::kRowsPerPage; ++i)
         StringGrid6.setCell(0, i + 1,
                             std::string(data::charSlice(
                                 StringGrid6.cell(1, data::kHistoryLinesPerRow * i + 1), 0, 10)));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
-        StringGrid6.setCell(0, r, data::pageDate(StringGrid6.cell(0, r)));
+        if (const std::string& cell = StringGrid6.cell(0, r); !cell.empty())
+            StringGrid6.setCell(0, r, data::pageDate(cell));
     const int page = toInt(StringGrid3.cell(layout::kPageNumberCol, layout::kPageNumberRow));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid4.setCell(1, data::kRowsPerPage * page + r, StringGrid6.cell(0, r));
@@ -110,6 +110,9 @@ void TForm1::Button23Click() {
     }
     std::vector<std::string> lines;
     lines.reserve(kDateFileLines);
-    for (int row = 0; row < kDateFileLines; ++row) lines.push_back(StringGrid4.rowToCommaText(row));
+    for (int row = 0; row < kDateFileLines; ++row)
+        lines.push_back(data::dateFileLine(
+            {StringGrid4.cell(0, row), StringGrid4.cell(1, row), StringGrid4.cell(2, row)}));
     data::writeLines(options.root.dateFile(), lines);
+    calendarUpdated = true;
 }

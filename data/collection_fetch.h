@@ -10,8 +10,19 @@ class THttpClient;
 
 namespace data {
 
-// Body of http://host + path, as one text (the service's bytes read as CP932).
-std::string fetchPageText(THttpClient& client, const std::string& host, const std::string& path);
+// What failed, for the message of a failed download.
+inline constexpr std::string_view kPriceFetchFailed = "株価データの取得に失敗しました";
+inline constexpr std::string_view kCalendarFetchFailed = "取引日カレンダーの更新に失敗しました";
+
+// Body of http://host + path, as one text (the service's bytes read as CP932). A failed
+// connection or transfer, an empty reply and a reply status of 400 or more raise
+// ESockError "failed（reason）" (a time-out stays an EAbortError): an error page is
+// never taken for a page of quotes.
+std::string fetchPageText(THttpClient& client, const std::string& host, const std::string& path,
+                          std::string_view failed);
+
+// "failed（reason）", the reason with the error box's "." rule applied.
+std::string downloadFailure(std::string_view failed, std::string_view reason);
 
 // Cuts the page at the marker and writes it to the page file.
 void keepPage(const DataRoot& root, std::string_view pageText, std::string_view marker,

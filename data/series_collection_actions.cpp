@@ -26,25 +26,40 @@ void TForm1::Button8Click() {
         platform.showMessage("株価データの取得先が設定されていません。");
         throw EAbort("");
     }
-    for (int row = 1; row <= kSeriesRowsCleared; ++row) StringGrid2.setCell(kSeriesColumn, row, "");
-    StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
-    const std::string code(codeKey(Edit1.text()));
+    // The working series names its stock in cell (199,0) only once the whole history is
+    // in: a chart run asking for the code again then collects it again, instead of
+    // charting a series cut short by a failed request as if it were complete.
+    auto clearSeries = [this] {
+        for (int row = 0; row <= kSeriesRowsCleared; ++row)
+            StringGrid2.setCell(kSeriesColumn, row, "");
+    };
+    const std::string codeField = Edit1.text();
+    clearSeries();
+    const std::string code(codeKey(codeField));
     const std::string sentCode = data::queryCode(code);
 
-    for (int page = 0; page <= kLastPage; ++page) {
-        const auto today = data::dateFields(platform.today());
-        StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
-        const std::string text = data::fetchPageText(HttpClient1, services.priceTable,
-                                                     data::priceTablePath(page, today, sentCode));
-        Edit1.setText(code + "-" + intToStr(page) + " 収集中");
-        platform.processEvents();
-        data::keepPage(options.root, text, data::kPriceRowMarker, data::kPriceCutChars);
-        Button9Click();
-        Button10Click();
-        Button13Click();
-        Button11Click();
-        if (StringGrid2.cell(kSeriesColumn, data::kRowsPerPage * page + 1).empty()) break;
+    try {
+        for (int page = 0; page <= kLastPage; ++page) {
+            const auto today = data::dateFields(platform.today());
+            StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
+            const std::string text = data::fetchPageText(
+                HttpClient1, services.priceTable, data::priceTablePath(page, today, sentCode),
+                data::kPriceFetchFailed);
+            Edit1.setText(code + "-" + intToStr(page) + " 収集中");
+            platform.processEvents();
+            data::keepPage(options.root, text, data::kPriceRowMarker, data::kPriceCutChars);
+            Button9Click();
+            Button10Click();
+            Button13Click();
+            Button11Click();
+            // Only a page without data rows ends the history; a day without a price is " ".
+            if (StringGrid2.cell(kSeriesColumn, data::kRowsPerPage * page + 1).empty()) break;
+        }
+    } catch (...) {
+        clearSeries();
+        throw;
     }
+    StringGrid2.setCell(kSeriesColumn, 0, codeField);
     Edit1.setText(code);
 }
 
@@ -55,10 +70,15 @@ void TForm1::Button9Click() {
                          data::kPriceRowMarker, 50, data::kRowsPerPage);
 }
 
-// Price extraction: the text of each row's last cell.
+// Price extraction: the text of each row's last cell. A data row whose price cell is
+// empty is a day without trading: it keeps its place in the series as " ", so that an
+// empty cell still means "no more rows".
 void TForm1::Button10Click() {
-    for (int row = 1; row <= data::kRowsPerPage; ++row)
-        StringGrid6.setCell(1, row, data::isolateLastCell(StringGrid6.cell(1, row)));
+    for (int row = 1; row <= data::kRowsPerPage; ++row) {
+        const std::string& rowText = StringGrid6.cell(1, row);
+        const std::string price = data::isolateLastCell(rowText);
+        StringGrid6.setCell(1, row, price.empty() && !rowText.empty() ? " " : price);
+    }
 }
 
 // Price extraction: grouping commas removed.

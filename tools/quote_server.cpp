@@ -351,12 +351,19 @@ void QuoteServer::answer(int connection) {
     const std::string path =
         first == std::string::npos ? "" : line.substr(first + 1, second - first - 1);
     bool known = false;
-    const std::string body = page(path, known);
-    const std::string reply =
-        std::string(known ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n") +
-        "Content-Type: text/html; charset=Shift_JIS\r\n"
-        "Content-Length: " +
-        std::to_string(body.size()) + "\r\n\r\n" + body;
+    std::string body = page(path, known);
+    std::string status = known ? "200 OK" : "404 Not Found";
+    if (const auto error = options_.errorReplies.find(accepted_ + 1);
+        error != options_.errorReplies.end()) {
+        if (error->second == 0) return;
+        status = std::to_string(error->second) + " Error";
+        body = "<html><body>" + status + "</body></html>\n";
+    }
+    const std::string reply = "HTTP/1.0 " + status +
+                              "\r\n"
+                              "Content-Type: text/html; charset=Shift_JIS\r\n"
+                              "Content-Length: " +
+                              std::to_string(body.size()) + "\r\n\r\n" + body;
     for (std::size_t sent = 0; sent < reply.size();) {
         const ssize_t n =
             ::send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);

@@ -31,6 +31,9 @@ struct ServerOptions {
     char dateSeparator = '/';    // of the quote-history dates: 2001/09/14 or 2001-09-14
     int delayMs = 0;             // wait this long before each reply
     int failFrom = 0;            // from this request on (1-based) connections are refused
+    // Requests (1-based) answered with an error page of this status instead of their
+    // page; status 0 closes the connection without a reply.
+    std::map<int, int> errorReplies;
     bool logToStdout = false;
 };
 

@@ -115,6 +115,20 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     colourWidget(panel5_, kNoticePanel, QPalette::Window);
     panel5_->hide();
 
+    for (const TPanel* notice : {&form_.fetchBusyNotice, &form_.staleDatesNotice}) {
+        auto* label = new QLabel(qt(notice->caption), this);
+        label->setFont(windowFont(13));
+        label->setMargin(4);
+        label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        label->setAutoFillBackground(true);
+        colourWidget(label, kNoticePanel, QPalette::Window);
+        label->adjustSize();
+        label->hide();
+        notices_.emplace_back(label, notice);
+    }
+    notices_[0].first->setObjectName("fetchBusyNotice");
+    notices_[1].first->setObjectName("staleDatesNotice");
+
     panel6_ = new QFrame(this);
     panel6_->setObjectName("Panel6");
     panel6_->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -250,11 +264,12 @@ void MainWindow::buildBottomPanel() {
 }
 
 void MainWindow::bindEvents() {
-    // Typing writes the field's text back into the form (its change handler runs).
+    // Typing writes the field's text back into the form (its change handler runs); it is
+    // no action, so it is kept also while quote pages download.
     for (auto& [number, widget] : edits_) {
         TEdit* formEdit = formEdits_.at(number);
         connect(widget, &QLineEdit::textEdited, this, [this, formEdit](const QString& text) {
-            act([formEdit, text] { formEdit->setText(text.toStdString()); });
+            form_.edit(*formEdit, text.toStdString());
         });
     }
     const std::map<int, void (TForm1::*)(char)> enterHandlers{{1, &TForm1::Edit1KeyPress},
@@ -388,11 +403,13 @@ void MainWindow::placeAnchored() {
     // Anchored to the right and bottom edges: they keep their distance from them.
     results_->move(w - (kDesignWidth - 576), h - (kDesignHeight - 368));
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
+    for (auto& [label, notice] : notices_)
+        label->move(8, menuHeight + gridHeight - label->height() - 8);
 }
 
 void MainWindow::syncFromForm() {
     for (auto& [number, widget] : edits_) {
-        const QString text = qt(formEdits_.at(number)->text());
+        const QString text = qt(formEdits_.at(number)->shownText());
         if (widget->text() == text) continue;
         const QSignalBlocker block(widget);
         widget->setText(text);
@@ -409,6 +426,10 @@ void MainWindow::syncFromForm() {
 
     panel5_->setText(qt(form_.Panel5.caption));
     panel5_->setVisible(form_.Panel5.visible);
+    for (auto& [label, notice] : notices_) {
+        label->setVisible(notice->visible);
+        if (notice->visible) label->raise();
+    }
     if (form_.Panel6.visible && form_.WebBrowser1.html != shownPage_) {
         shownPage_ = form_.WebBrowser1.html;
         const QUrl url(qt(form_.WebBrowser1.url));

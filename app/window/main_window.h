@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "app/form.h"
 
@@ -69,6 +71,8 @@ class MainWindow : public QWidget {
     WorkingTableModel* boxDateModel_ = nullptr;
     WorkingTableModel* resultsModel_ = nullptr;
     QLabel* panel5_ = nullptr;
+    // Notices of the form shown above the bottom panel while the form shows them.
+    std::vector<std::pair<QLabel*, const TPanel*>> notices_;
     QFrame* panel6_ = nullptr;
     QTextBrowser* webBrowser1_ = nullptr;
     QPushButton* button36_ = nullptr;

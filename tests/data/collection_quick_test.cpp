@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/services.h"
+#include "data/text_file.h"
 #include "tests/data/collection_support.h"
 
 using namespace testing_support;
@@ -125,7 +126,7 @@ TForm1* nestingForm = nullptr;
 bool nested = false;
 }  // namespace
 
-TEST_F(QuickCollection, SecondCollectionStartedDuringARequestEndsSilently) {
+TEST_F(QuickCollection, SecondCollectionStartedDuringARequestWaitsAndSaysSo) {
     const QuoteData data = stocks(2, 60);
     serve(data);
     nestingForm = form.get();
@@ -142,6 +143,7 @@ TEST_F(QuickCollection, SecondCollectionStartedDuringARequestEndsSilently) {
     ask("1001");
     platform.onProcessEvents = nullptr;
     EXPECT_TRUE(nested);
+    EXPECT_TRUE(form->fetchBusyNotice.visible);
     EXPECT_EQ(requests(), 3u);
     EXPECT_TRUE(platform.errors.empty());
     EXPECT_EQ(form->quickCollectedCount, 1);
@@ -203,6 +205,84 @@ TEST_F(ChartOfACollectedStock, CollectedStockIsChartedAndAskingAgainMakesNoReque
     form->run(&TForm1::Button3Click);
     EXPECT_EQ(requests(), 4u);
     EXPECT_TRUE(platform.errors.empty());
+}
+
+// A collection cut short by a failed request is not held: nothing goes into a slot,
+// the next request for the code collects it again, and the days shown stay.
+TEST_F(ChartOfACollectedStock, FailedCollectionIsCollectedAgainWhenAskedAgain) {
+    for (const int status : {500, 404, 0}) {
+        quote_emulator::ServerOptions options;
+        options.errorReplies = {{4, status}};
+        const QuoteData data = stocks(1, 300);
+        serve(data, options);
+        form->services = {};
+        loadTables(data);
+        form->StringGrid2.setCell(199, 0, "");  // the last case's series is not held
+        form->Edit2.setText("250");
+        platform.errors.clear();
+        form->Edit1.setText("1001");
+        form->run(&TForm1::Button3Click);
+        ASSERT_EQ(platform.errors.size(), 1u) << status;
+        EXPECT_EQ(platform.errors[0].rfind("株価データの取得に失敗しました（", 0), 0u);
+        EXPECT_EQ(series(0), "");
+        EXPECT_EQ(form->quickCollectedCount, 0);
+
+        form->Edit1.setText("1001");
+        form->run(&TForm1::Button3Click);
+        EXPECT_EQ(platform.errors.size(), 1u) << status;
+        EXPECT_EQ(requests(), 4u + 7u);
+        EXPECT_EQ(series(0), "1001");
+        EXPECT_EQ(series(300), data.stocks.at("1001")[299].close);
+        EXPECT_EQ(form->Edit2.text(), "250");
+        EXPECT_EQ(form->quickCollectedCount, 1);
+        form->quickCollectedCount = 0;
+        form->StringGrid7.setCell(1, 0, "");
+    }
+}
+
+// A day without a price is a day of the history, not its end.
+TEST_F(ChartOfACollectedStock, DaysWithoutAPriceKeepTheirPlace) {
+    QuoteData data = stocks(1, 300);
+    for (const int day : {0, 4, 50, 120}) data.stocks["1001"][day].close = "";
+    serve(data);
+    loadTables(data);
+    form->Edit2.setText("250");
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button3Click);
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(requests(), 7u);
+    for (const int row : {1, 5, 51, 121}) EXPECT_EQ(series(row), " ") << row;
+    EXPECT_EQ(series(300), data.stocks.at("1001")[299].close);
+    EXPECT_EQ(series(301), "");
+    EXPECT_EQ(form->Edit2.text(), "250");
+}
+
+// The dates of a collected series come from the calendar: while it is not brought up to
+// date, the chart says its dates may be shifted.
+TEST_F(ChartOfACollectedStock, StaleCalendarIsToldWithTheChart) {
+    const QuoteData data = stocks(1, 120);
+    serve(data);
+    loadTables(data);
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button3Click);
+    EXPECT_TRUE(form->staleDatesNotice.visible);
+    EXPECT_EQ(form->staleDatesNotice.caption,
+              "取引日カレンダーが更新されていないため、日付がずれている可能性があります。");
+
+    form->Edit1.setText("1301");
+    form->run(&TForm1::Button3Click);
+    EXPECT_FALSE(form->staleDatesNotice.visible);
+
+    std::vector<std::string> lines{"日付,,"};
+    for (int row = 1; row <= 1000; ++row) lines.push_back(data.calendar[row - 1] + ",,");
+    data::writeLines(root().dateFile(), lines);
+    form->run(&TForm1::Button19Click);
+    EXPECT_TRUE(platform.errors.empty());
+    form->Edit1.setText("1001");
+    form->run(&TForm1::Button3Click);
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_FALSE(form->staleDatesNotice.visible);
 }
 
 namespace {

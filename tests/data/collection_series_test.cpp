@@ -139,15 +139,32 @@ TEST_F(SeriesCollection, NoServiceSetUpMakesNoRequest) {
     EXPECT_EQ(requests(), 0u);
 }
 
-TEST_F(SeriesCollection, FailedRequestKeepsThePagesAlreadyCopied) {
-    ServerOptions options;
-    options.failFrom = 2;
-    serve(stocks({{"6752", 120}}), options);
-    form->Edit1.setText("6752");
-    EXPECT_THROW(form->Button8Click(), Exception);
-    EXPECT_NE(series(50), "");
-    EXPECT_EQ(series(51), "");
-    EXPECT_EQ(form->Edit1.text(), "6752-0 収集中");
+// A collection that fails part way leaves no part of the history behind, and says what
+// failed in the client's words; an error page is a failure, not the end of the history.
+TEST_F(SeriesCollection, FailedRequestOrErrorReplyLeavesNoSeriesBehind) {
+    struct Case {
+        ServerOptions options;
+        std::string reason;
+    };
+    ServerOptions refused, notFound, serverError, silent;
+    refused.failFrom = 3;
+    notFound.errorReplies = {{3, 404}};
+    serverError.errorReplies = {{3, 503}};
+    silent.errorReplies = {{3, 0}};
+    for (const auto& [options, reason] :
+         {Case{refused, "Connection Failed."}, Case{notFound, "HTTP 404 Error."},
+          Case{serverError, "HTTP 503 Error."}, Case{silent, "Empty reply."}}) {
+        serve(stocks({{"6752", 300}}), options);
+        form->services = {};  // read again: the emulator's port is new
+        form->StringGrid2.setCell(199, 0, "1301");
+        form->StringGrid2.setCell(199, 1, "500");
+        form->Edit1.setText("6752");
+        EXPECT_EQ(messageOf<ESockError>([&] { form->Button8Click(); }),
+                  "株価データの取得に失敗しました（" + reason + "）");
+        // The third request (page 2) failed.
+        EXPECT_EQ(form->Edit1.text(), "6752-1 収集中");
+        for (int row = 0; row <= 100; ++row) ASSERT_EQ(series(row), "") << reason << row;
+    }
 }
 
 TEST_F(SeriesCollection, WindowStaysLiveWhileASlowPageArrives) {
@@ -167,8 +184,9 @@ TEST_F(SeriesCollection, ReplySlowerThanTheTimeOutEndsTheCollectionWithTheClient
     serve(stocks({{"6752", 10}}), options);
     form->HttpClient1.TimeOut = 200;
     form->Edit1.setText("6752");
-    EXPECT_THROW(form->Button8Click(), ESockError);
-    EXPECT_EQ(series(0), "6752");
+    EXPECT_EQ(messageOf<ESockError>([&] { form->Button8Click(); }),
+              "株価データの取得に失敗しました（Socket readln aborted.）");
+    EXPECT_EQ(series(0), "");
     EXPECT_EQ(series(1), "");
     EXPECT_EQ(form->Edit1.text(), "6752");
 }

@@ -12,6 +12,7 @@
 #include "app/form.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_platform.h"
+#include "data/collection_fetch.h"
 #include "tables/comma_text.h"
 #include "tests/app/small_root.h"
 #include "tests/app/window/qt_application.h"
@@ -229,6 +230,28 @@ TEST(MainWindow, ErrorsOfAnActionAreShownAndTheCursorRestored) {
     QTest::keyClick(days, Qt::Key_Return);
     EXPECT_EQ(f.errors, std::vector<std::string>{"'abc' は整数ではありません."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(MainWindow, TypingDuringADownloadStaysAndEnterSaysTheDownloadIsUnderWay) {
+    WindowFixture f;
+    auto* days = f.find<QLineEdit>("Edit2");
+    auto* busy = f.find<QLabel>("fetchBusyNotice");
+    {
+        const data::PageFetchGuard downloading(f.form.get());
+        days->setFocus();
+        days->selectAll();
+        QTest::keyClicks(days, "30");
+        QTest::keyClick(days, Qt::Key_Return);
+        EXPECT_EQ(days->text(), "30");
+        EXPECT_EQ(f.chartRuns, 0);
+        EXPECT_TRUE(busy->isVisible());
+        EXPECT_EQ(busy->text(), "取得中です");
+    }
+    QTest::keyClick(days, Qt::Key_Return);
+    EXPECT_EQ(f.chartRuns, 1);
+    EXPECT_EQ(f.form->Edit2.text(), "30");
+    EXPECT_FALSE(busy->isVisible());
+    EXPECT_TRUE(f.errors.empty());
 }
 
 TEST(MainWindow, ResultsListShowsItsColumnsAndAClickedCodeIsCharted) {
