@@ -163,7 +163,9 @@ TEST(HttpMemory, PeakForA63MiBReplyStaysUnder100MB) {
         if (!(std::ofstream("/proc/self/clear_refs") << "5")) GTEST_SKIP() << "no peak reset";
         const long before = statusKb("VmRSS:");
         if (page) {
-            EXPECT_THROW(data::fetchPageText(fixture.form->HttpClient1, host, "/t"), Exception);
+            EXPECT_THROW(
+                data::fetchPageText(fixture.form->HttpClient1, host, "/t", data::kPriceFetchFailed),
+                Exception);
         } else {
             plain.Get("http://" + host + "/");
             EXPECT_EQ(plain.Body.size(), 63u * 1024 * 1024);
