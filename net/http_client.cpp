@@ -403,7 +403,11 @@ void THttpClient::ReadReplyHeader() {
 
     std::string line = ReadLn();
     if (!line.empty()) {
-        const auto status = tryToInt(NthField(line, ' ', 2));
+        // The line end is no part of the number: "HTTP/1.0 404" without a reason text is
+        // still a 404, never a success.
+        std::string field = NthField(line, ' ', 2);
+        while (!field.empty() && (field.back() == '\r' || field.back() == '\n')) field.pop_back();
+        const auto status = tryToInt(field);
         append(line);
         // A number outside three digits is no status; kept in 16 bits it could pass for
         // another one (65838 for a 302).

@@ -106,12 +106,15 @@ TEST_F(HttpFixture, ServerClosingWithoutAByteGivesAnEmptyReply) {
     EXPECT_EQ(client.ReplyNumber, 0);
 }
 
-TEST_F(HttpFixture, StatusLineWithoutReasonGivesReplyNumberZero) {
-    ReplyingServer page({"HTTP/1.0 200\r\n\r\nbody"});
-    client.Get(base(page.server) + "/");
-    EXPECT_EQ(client.ReplyNumber, 0);
-    EXPECT_EQ(client.Header, "HTTP/1.0 200\r\n\r\n");
-    EXPECT_EQ(client.Body, "body");
+TEST_F(HttpFixture, StatusLineWithoutReasonKeepsItsNumber) {
+    for (const int status : {200, 404}) {
+        const std::string statusLine = "HTTP/1.0 " + std::to_string(status) + "\r\n";
+        ReplyingServer page({statusLine + "\r\nbody"});
+        client.Get(base(page.server) + "/");
+        EXPECT_EQ(client.ReplyNumber, status);
+        EXPECT_EQ(client.Header, statusLine + "\r\n");
+        EXPECT_EQ(client.Body, "body");
+    }
 }
 
 TEST_F(HttpFixture, ReplyArrivingInPiecesIsReadWhole) {
