@@ -30,18 +30,6 @@ ChartView chartViewOf(const TForm1& form) {
     return view;
 }
 
-std::string stockName(const TForm1& form, const std::string& codeText) {
-    const WorkingTable& codes = form.StringGrid8;
-    const int row = tables::lastRowWithCode(codes, 0, 1, codes.rowCount(), codeText);
-    std::string_view rest = codeText;
-    if (row > 0) rest = codes.cell(0, row);
-    rest.remove_prefix(codeKey(rest).size());
-    const auto start = rest.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return {};
-    rest.remove_prefix(start);
-    return std::string(rest.substr(0, rest.find_last_not_of(" \t") + 1));
-}
-
 std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
     std::vector<std::string> texts;
     for (const auto& text :
@@ -54,7 +42,8 @@ std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
 std::vector<std::string> chartTitleLines(const TForm1& form, const ChartView& view) {
     const std::string& codeText = form.Edit1.text();
     std::string first{codeKey(codeText)};
-    if (const std::string name = stockName(form, codeText); !name.empty()) first += " " + name;
+    if (const auto name = tables::stockName(form.StringGrid8, codeText); !name.empty())
+        first += " " + std::string(name);
     first += "  表示日数 " + form.Edit2.text();
     first += view.chart.firstLevelRow() == 1 ? std::string("  コーエン")
                                              : "  株価幅 " + form.Edit3.text();

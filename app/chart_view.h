@@ -29,9 +29,6 @@ ChartView chartViewOf(const TForm1& form);
 // first and last date; then the newest signal, the line in force and the objectives.
 std::vector<std::string> chartTitleLines(const TForm1& form, const ChartView& view);
 
-// The name of a stock from the code list, else what follows the code in the text.
-std::string stockName(const TForm1& form, const std::string& codeText);
-
 // What the panel says about the chart: newest signal, line in force, objectives.
 std::vector<std::string> panelTexts(const chart::Decorations& decorations);
 

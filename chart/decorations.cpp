@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "chart/box_scale.h"
+#include "screening/breadth.h"
 #include "tables/convert.h"
 
 namespace chart {
@@ -89,10 +90,14 @@ std::optional<TrendLine> lineFrom(const BoxChart& chart, LineKind kind, int from
 std::optional<long long> levelAbove(long long level, long double factor) {
     constexpr long long kLargest = 1'000'000'000'000'000LL;
     if (level >= kLargest) return std::nullopt;
+    // Casts truncate toward zero like the scale's own steps; the values are positive.
     const auto below = [factor](long long m) {
-        return static_cast<long long>(std::trunc(static_cast<long double>(m) * factor));
+        return static_cast<long long>(static_cast<long double>(m) * factor);
     };
-    long long m = std::max(level + 1, static_cast<long long>(std::ceil(level / factor)));
+    const long double quotient = static_cast<long double>(level) / factor;
+    long long m = static_cast<long long>(quotient);
+    if (static_cast<long double>(m) < quotient) ++m;
+    m = std::max(level + 1, m);
     while (m - 1 > level && below(m - 1) >= level) --m;
     while (below(m) < level) ++m;
     return m;
@@ -110,16 +115,23 @@ char monthLetter(int month) {
 std::vector<MonthMarker> monthMarkers(const BoxChart& chart) {
     std::vector<MonthMarker> markers;
     std::optional<int> current;
+    std::string_view currentText;  // the date that gave the current month
     for (const BoxColumn& column : chart.columns) {
         if (column.empty()) continue;
         const int step = column.rising ? -1 : 1;
         const int first = column.rising ? column.bottomRow : column.topRow;
         for (int row = first; column.holds(row); row += step) {
-            const auto month = yearMonth(column.dateAt(row));
+            const std::string& date = column.dateAt(row);
+            // Most boxes share their year and month ("yyyy/mm/") with the box before.
+            if (current && date.size() == 10 && currentText.size() == 10 &&
+                date.compare(0, 8, currentText.substr(0, 8)) == 0)
+                continue;
+            const auto month = yearMonth(date);
             if (!month) continue;
             if (month != current)
                 markers.push_back({column.col, row, monthLetter(*month % 12 + 1)});
             current = month;
+            currentText = date;
         }
     }
     return markers;
@@ -129,29 +141,28 @@ std::vector<MonthMarker> monthMarkers(const BoxChart& chart) {
 // Signals
 
 std::vector<Signal> signalHistory(const BoxChart& chart) {
-    std::vector<Signal> signals;
+    std::vector<Signal> history;
     const BoxChartCells cells(chart);
     for (int col = 2; col <= chart.lastColumn(); ++col) {
         const auto found = screening::detectPatterns(cells, col);
         if (found.empty()) continue;
         // Every pattern of a column completes with its breakout: one box beyond the top
         // (or bottom) of the column two before.
-        const int row = found.front() == Pattern::DoubleTop ? *cells.topBox(col - 2)
-                                                            : *cells.bottomBox(col - 2) + 2;
+        const int row = screening::breakoutRow(cells, found.front(), col);
         const std::string& date = chart.column(col)->dateAt(row);
-        for (const Pattern pattern : found) signals.push_back({col, pattern, row, date});
+        for (const Pattern pattern : found) history.push_back({col, pattern, row, date});
     }
-    return signals;
+    return history;
 }
 
 // ---------------------------------------------------------------------------
 // Trend lines
 
-std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& signals) {
+std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history) {
     std::vector<TrendLine> lines;
-    const auto first = std::find_if(signals.begin(), signals.end(),
+    const auto first = std::find_if(history.begin(), history.end(),
                                     [](const Signal& s) { return isBreakout(s.pattern); });
-    if (first == signals.end()) return lines;
+    if (first == history.end()) return lines;
     LineKind kind = first->pattern == Pattern::DoubleTop ? LineKind::BullishSupport
                                                          : LineKind::BearishResistance;
     auto line = lineFrom(chart, kind, 2, first->col);
@@ -199,16 +210,16 @@ std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale
         }
     } else {
         for (int r = last; r < row && level > 0; ++r)
-            level = static_cast<long long>(std::trunc(static_cast<long double>(level) * factor));
+            level = static_cast<long long>(static_cast<long double>(level) * factor);
     }
     return level;
 }
 
 std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
-                                               const std::vector<Signal>& signals) {
-    const auto newest = std::find_if(signals.rbegin(), signals.rend(),
+                                               const std::vector<Signal>& history) {
+    const auto newest = std::find_if(history.rbegin(), history.rend(),
                                      [](const Signal& s) { return isBreakout(s.pattern); });
-    if (newest == signals.rend()) return std::nullopt;
+    if (newest == history.rend()) return std::nullopt;
     PriceObjectives objectives;
     objectives.buy = newest->pattern == Pattern::DoubleTop;
     objectives.signalCol = newest->col;
@@ -253,9 +264,9 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
 Decorations decorate(const BoxChart& chart, const BoxScale& scale) {
     Decorations decorations;
     decorations.months = monthMarkers(chart);
-    decorations.signals = signalHistory(chart);
-    decorations.lines = trendLines(chart, decorations.signals);
-    decorations.objectives = priceObjectives(chart, scale, decorations.signals);
+    decorations.history = signalHistory(chart);
+    decorations.lines = trendLines(chart, decorations.history);
+    decorations.objectives = priceObjectives(chart, scale, decorations.history);
     if (const BoxColumn* last = chart.column(chart.lastColumn()); last && !last->empty())
         decorations.newestBox = std::pair{last->col, last->newestRow()};
     return decorations;
@@ -272,11 +283,11 @@ std::string groupedNumber(long long value) {
 }
 
 std::optional<std::string> newestSignalText(const Decorations& decorations) {
-    if (decorations.signals.empty()) return std::nullopt;
-    const int col = decorations.signals.back().col;
+    if (decorations.history.empty()) return std::nullopt;
+    const int col = decorations.history.back().col;
     std::string captions;
     std::string date;
-    for (const Signal& signal : decorations.signals) {
+    for (const Signal& signal : decorations.history) {
         if (signal.col != col) continue;
         if (!captions.empty()) captions += "・";
         captions += screening::caption(signal.pattern);

@@ -1,6 +1,6 @@
 #pragma once
 // What a Point-and-Figure reader expects around the columns: the month written into
-// the box where a month begins, the signals of the chart's whole history, the 45°
+// the box where a month begins, the history of the chart's whole history, the 45°
 // trend lines and the price objectives of the vertical and the horizontal count.
 // Everything is derived from a drawn chart and changes none of its cells.
 #include <optional>
@@ -72,7 +72,7 @@ struct TrendLine {
 // (from the lowest 〇 before it) or double bottom (from the highest × before it); when
 // the price crosses a line, the next one starts from the highest × (lowest 〇) between
 // the start of the crossed line and the crossing.
-std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& signals);
+std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history);
 
 // The line still in force: the last one when the price has not crossed it.
 std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines);
@@ -106,14 +106,14 @@ struct PriceObjectives {
 // row of the broken top (bottom) to the first column reaching past that row, times
 // three, above the base's lowest box (below its highest box).
 std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
-                                               const std::vector<Signal>& signals);
+                                               const std::vector<Signal>& history);
 
 // ---------------------------------------------------------------------------
 // All of it, and the texts that name it
 
 struct Decorations {
     std::vector<MonthMarker> months;
-    std::vector<Signal> signals;
+    std::vector<Signal> history;
     std::vector<TrendLine> lines;
     std::optional<PriceObjectives> objectives;
     // The newest box drawn: the last column's top when rising, its bottom when falling.

@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <array>
 
+#include "app/window/chart_features.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -133,6 +134,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     platform_.owner = this;
     platform_.beforeEvents = [this] { syncFromForm(); };
 
+    new ChartFeatures(*this, form_);
     placeAnchored();
     syncFromForm();
 }
@@ -386,6 +388,7 @@ void MainWindow::placeAnchored() {
     // Anchored to the right and bottom edges: they keep their distance from them.
     results_->move(w - (kDesignWidth - 576), h - (kDesignHeight - 368));
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
+    for (const auto& place : afterLayout) place();
 }
 
 void MainWindow::syncFromForm() {
@@ -417,4 +420,5 @@ void MainWindow::syncFromForm() {
     if (!form_.Panel6.visible) shownPage_.clear();  // opened again: shown afresh
     panel6_->setVisible(form_.Panel6.visible);
     if (panel6_->isVisible()) panel6_->raise();
+    for (const auto& follow : afterSync) follow();
 }
