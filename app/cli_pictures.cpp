@@ -36,6 +36,7 @@ int writeChartPictures(const TForm1& form, const std::map<std::string, std::stri
     return 0;
 #else
     (void)form;
+    (void)width;
     std::cerr << "dravik: pictures (--svg, --png) are not available: this dravik-cli was built "
                  "without Qt (DRAVIK_WINDOW=OFF)\n";
     return 1;

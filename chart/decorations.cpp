@@ -251,10 +251,11 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
     const int baseRow = buy ? extreme->bottomRow : extreme->topRow;
     objectives.horizontalRow = buy ? baseRow - 3 * width : baseRow + 3 * width;
 
+    objectives.horizontal = priceAtRow(chart, scale, objectives.horizontalRow);
     const BoxColumn& off = *chart.column(extreme->col + 1);
+    if (off.empty()) return objectives;
     objectives.verticalRow = buy ? off.bottomRow - 3 * off.boxes() : off.topRow + 3 * off.boxes();
     objectives.vertical = priceAtRow(chart, scale, objectives.verticalRow);
-    objectives.horizontal = priceAtRow(chart, scale, objectives.horizontalRow);
     return objectives;
 }
 
