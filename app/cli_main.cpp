@@ -8,10 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/chart_text.h"
+#include "app/chart_view.h"
+#include "app/cli_pictures.h"
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
+#include "screening/breadth.h"
 #include "screening/patterns.h"
+#include "screening/results_csv.h"
 #include "screening/screening.h"
 
 namespace {
@@ -37,8 +42,10 @@ class TerminalPlatform : public Platform {
 
 constexpr const char* kUsage =
     "usage: dravik-cli chart CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n"
+    "                         [--months] [--signals] [--trendlines] [--targets]\n"
+    "                         [--svg FILE] [--png FILE [--width PIXELS]]\n"
     "       dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
-    "                         [--ratio R | --cohen] [--columns] [--root DIR]\n";
+    "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n";
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -89,30 +96,9 @@ bool loadForChart(TForm1& form, TerminalPlatform& platform) {
     return platform.shown == 0;
 }
 
-// One line per box row: box number, level, then "×" or "〇" per column.
-void printChart(const TForm1& form) {
-    const WorkingTable& grid = form.StringGrid1;
-    std::cout << form.Edit1.text() << "  表示日数 " << form.Edit2.text() << "  株価幅 "
-              << form.Edit3.text() << '\n';
-    for (int row = 1; row < grid.rowCount(); ++row) {
-        if (grid.cell(1, row).empty()) continue;
-        std::string line = grid.cell(0, row);
-        line.insert(0, line.size() < 4 ? 4 - line.size() : 0, ' ');
-        std::string level = grid.cell(1, row);
-        level.insert(0, level.size() < 9 ? 9 - level.size() : 0, ' ');
-        line += level + ' ';
-        for (int col = 2; col < grid.colCount(); ++col) {
-            const std::string& mark = grid.cell(col, row);
-            line += mark == "×" ? "× " : mark == "〇" ? "〇" : "  ";
-        }
-        while (!line.empty() && line.back() == ' ') line.pop_back();
-        std::cout << line << '\n';
-    }
-    if (form.staleDatesNotice.visible) std::cout << form.staleDatesNotice.caption << '\n';
-}
-
 int chartCommand(int argc, char** argv) {
-    const auto args = parse(argc, argv, {"--days", "--ratio", "--root"});
+    const auto args =
+        parse(argc, argv, {"--days", "--ratio", "--root", "--svg", "--png", "--width"});
     if (!args || args->positional.size() != 1) {
         std::cerr << kUsage;
         return 2;
@@ -135,16 +121,20 @@ int chartCommand(int argc, char** argv) {
         form.run(&TForm1::Button3Click);
     }
     if (platform.shown != 0) return 1;
-    printChart(form);
-    return 0;
+    const app::ChartTextOptions shown{options.count("--months") > 0, options.count("--signals") > 0,
+                                      options.count("--trendlines") > 0,
+                                      options.count("--targets") > 0};
+    std::cout << app::chartText(form, app::chartViewOf(form), shown);
+    if (form.staleDatesNotice.visible) std::cout << form.staleDatesNotice.caption << '\n';
+    return app::writeChartPictures(form, options);
 }
 
 // dravik-cli screen: the screening run "選別" on the form, then the results list.
 int screenCommand(int argc, char** argv) {
     constexpr const char* usage =
         "usage: dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
-        "                         [--ratio R | --cohen] [--columns] [--root DIR]\n";
-    const auto args = parse(argc, argv, {"--from", "--to", "--days", "--ratio", "--root"});
+        "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n";
+    const auto args = parse(argc, argv, {"--from", "--to", "--days", "--ratio", "--root", "--csv"});
     if (!args || !args->positional.empty()) {
         std::cerr << usage;
         return 2;
@@ -183,6 +173,13 @@ int screenCommand(int argc, char** argv) {
     if (platform.errors != 0) return 1;
     form.run(&TForm1::Button37Click);
 
+    std::cout << screening::bullishPercentText(form.screeningNotes) << '\n';
+    if (options.count("--csv"))
+        form.run([&] {
+            screening::saveResultsCsv(options.at("--csv"),
+                                      screening::resultsCsv(form.StringGrid3, form.StringGrid11,
+                                                            form.StringGrid8, form.screeningNotes));
+        });
     if (options.count("--columns")) {
         const WorkingTable& list = form.StringGrid11;
         for (int row = 0; row < list.rowCount(); ++row) {

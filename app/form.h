@@ -11,6 +11,7 @@
 #include "data/paths.h"
 #include "data/services.h"
 #include "net/http_client.h"
+#include "screening/breadth.h"
 #include "tables/working_table.h"
 
 // An edit field: its text, and the change handler that runs whenever the text changes.
@@ -110,6 +111,8 @@ class TForm1 {
     THttpClient HttpClient1;
     int quickCollectedCount = 0;   // stocks collected since start-up
     bool calendarUpdated = false;  // the calendar update completed since start-up
+    // What the last screening run noted beside its list (bullish percent, signal boxes).
+    screening::RunNotes screeningNotes;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();

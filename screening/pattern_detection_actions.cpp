@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/form.h"
+#include "screening/breadth.h"
 #include "screening/patterns.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
@@ -122,6 +123,7 @@ void TForm1::Button39Click() {
     WaitCursor wait(platform);
     const int lastColumn = toInt(StringGrid3.cell(1, 17));
     const GridChartCells chart(StringGrid1, StringGrid5);
+    screening::noteScreenedStock(*this, chart, lastColumn);
     // Columns K - 2 and K share their direction, so at most one breakout matches.
     for (const Pattern breakout : {Pattern::DoubleTop, Pattern::DoubleBottom})
         if (recordPattern(*this, breakout, chart, lastColumn)) Button42Click();

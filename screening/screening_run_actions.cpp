@@ -34,6 +34,7 @@ void finishScreening(TForm1& form) {
 
 void runScreeningPass(TForm1& form) {
     WorkingTable& settings = form.StringGrid3;
+    form.screeningNotes = {};
     for (int j = 1; j <= screening::kPatternCount; ++j) {
         const auto pattern = static_cast<screening::Pattern>(j);
         settings.setCell(screening::counterCol(pattern), screening::counterRow(pattern), "0");

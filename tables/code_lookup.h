@@ -25,4 +25,19 @@ inline int lastColumnWithCode(const WorkingTable& table, int row, int first, int
     return found;
 }
 
+// The name in a code-list line (its tab read as a comma) or a column header: what
+// follows the code, without the separators around it.
+inline std::string_view nameAfterCode(std::string_view text) {
+    text.remove_prefix(codeKey(text).size());
+    const auto first = text.find_first_not_of(" \t,");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t,") - first + 1);
+}
+
+// A stock's name from the code table (column 0, rows 1 on), else from the text itself.
+inline std::string_view stockName(const WorkingTable& codeTable, std::string_view codeText) {
+    const int row = lastRowWithCode(codeTable, 0, 1, codeTable.rowCount(), codeText);
+    return nameAfterCode(row > 0 ? std::string_view(codeTable.cell(0, row)) : codeText);
+}
+
 }  // namespace tables

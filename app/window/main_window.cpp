@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <array>
 
+#include "app/window/chart_features.h"
 #include "app/window/download_cancel.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
@@ -149,6 +150,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     platform_.owner = this;
     platform_.beforeEvents = [this] { syncFromForm(); };
 
+    new ChartFeatures(*this, form_);
     placeAnchored();
     syncFromForm();
 }
@@ -405,6 +407,7 @@ void MainWindow::placeAnchored() {
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
     for (auto& [label, notice] : notices_)
         label->move(8, menuHeight + gridHeight - label->height() - 8);
+    for (const auto& place : afterLayout) place();
 }
 
 void MainWindow::syncFromForm() {
@@ -440,4 +443,5 @@ void MainWindow::syncFromForm() {
     if (!form_.Panel6.visible) shownPage_.clear();  // opened again: shown afresh
     panel6_->setVisible(form_.Panel6.visible);
     if (panel6_->isVisible()) panel6_->raise();
+    for (const auto& follow : afterSync) follow();
 }

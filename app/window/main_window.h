@@ -42,6 +42,9 @@ class MainWindow : public QWidget {
     // The menus of the menu bar: "ファイル", "データ" and "表示"; features add their own
     // entries to them.
     QMenu* menu(const QString& title) const;
+    // Features placed over or beside the window's parts follow its state and layout.
+    std::vector<std::function<void()>> afterSync;
+    std::vector<std::function<void()>> afterLayout;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

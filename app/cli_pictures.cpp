@@ -1,0 +1,46 @@
+#include "app/cli_pictures.h"
+
+#include <iostream>
+
+#include "tables/convert.h"
+#include "tables/errors.h"
+
+#ifdef DRAVIK_PICTURES
+#include "app/window/chart_renderer.h"
+#endif
+
+namespace app {
+
+int writeChartPictures(const TForm1& form, const std::map<std::string, std::string>& options) {
+    const bool svg = options.count("--svg") > 0, png = options.count("--png") > 0;
+    if (!svg && !png) return 0;
+    int width = 0;
+    if (options.count("--width")) {
+        const auto pixels = tryToInt(options.at("--width"));
+        if (!pixels || *pixels < 1 || *pixels > 20000) {
+            std::cerr << "dravik: --width takes a number of pixels from 1 to 20000\n";
+            return 2;
+        }
+        width = *pixels;
+    }
+#ifdef DRAVIK_PICTURES
+    try {
+        if (svg)
+            render::saveChartPicture(form, options.at("--svg"), render::PictureFormat::Svg, width);
+        if (png)
+            render::saveChartPicture(form, options.at("--png"), render::PictureFormat::Png, width);
+    } catch (const Exception& e) {
+        std::cerr << "dravik: " << e.message() << '\n';
+        return 1;
+    }
+    return 0;
+#else
+    (void)form;
+    (void)width;
+    std::cerr << "dravik: pictures (--svg, --png) are not available: this dravik-cli was built "
+                 "without Qt (DRAVIK_WINDOW=OFF)\n";
+    return 1;
+#endif
+}
+
+}  // namespace app

@@ -1,0 +1,15 @@
+#pragma once
+// The command line's pictures of the chart (--svg FILE, --png FILE, --width PIXELS),
+// drawn by the window's renderer where the window is built.
+#include <map>
+#include <string>
+
+class TForm1;
+
+namespace app {
+
+// Writes the pictures the options ask for; 0 when done (or none asked), 1 after an
+// error, which is printed; 2 for a width that is not a positive number of pixels.
+int writeChartPictures(const TForm1& form, const std::map<std::string, std::string>& options);
+
+}  // namespace app

@@ -1,0 +1,89 @@
+#pragma once
+// The one renderer of the decorated chart. The window's chart grid paints its cells,
+// trend lines, signal tags and the scale on its right edge with it; the pictures (PNG,
+// SVG) are drawn by it whole, with a title and the levels on both edges.
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QRectF>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "app/chart_view.h"
+
+class TForm1;
+
+namespace render {
+
+inline const QColor kRisingColour{200, 30, 30};
+inline const QColor kFallingColour{30, 70, 200};
+inline const QColor kSupportColour{0, 150, 70};
+inline const QColor kResistanceColour{230, 120, 0};
+inline const QColor kNewestColour{255, 215, 0};
+inline const QColor kGridLineColour{200, 200, 200};
+
+// A chart ready to draw: the decorated chart and what is switched on.
+class ChartScene {
+  public:
+    ChartScene() = default;
+    ChartScene(app::ChartView view, bool months);
+
+    const app::ChartView& view() const { return view_; }
+    bool months() const { return months_; }
+    // The month letter shown in place of a box's mark, when months are shown.
+    std::optional<char> monthAt(int col, int row) const;
+    bool isNewest(int col, int row) const;
+    // The columns with signals; a column's tag reads "買" when its breakout is a double top.
+    std::vector<int> signalColumns() const;
+    bool buyAt(int col) const;
+    // "ダブルトップ 2026/11/20", one line per pattern of the column.
+    QString signalTip(int col) const;
+    // "現在値 1,234": the newest close, or the newest box's level without one.
+    QString currentPriceText() const;
+
+  private:
+    app::ChartView view_;
+    bool months_ = true;
+    std::map<std::pair<int, int>, char> monthAt_;
+};
+
+// A chart-grid cell's rectangle on the paint device.
+using CellRect = std::function<QRectF(int col, int row)>;
+
+// One cell: its background, then a box's mark in its column's colour (or its month
+// letter), the newest box highlighted; other text as the grid shows it.
+void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, int col, int row,
+               const QString& text, const QFont& font);
+
+// The trend lines through the box centres (the one in force solid, the crossed ones
+// faint) and the signal tags above their columns.
+void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect& cellRect);
+
+// Where a column's signal tag is drawn: the cell above the column's highest box.
+QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col);
+
+// The levels of the chart's rows in a strip from `left`, `width` wide, each beside its
+// row; with `current`, the newest box's row holds "現在値" and the price.
+void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cellRect, double left,
+                double width, bool alignRight, bool current);
+
+// The picture: title lines, then the chart with the levels on both edges.
+QSize pictureSize(const ChartScene& scene, const std::vector<QString>& title);
+// Where the picture draws a chart-grid cell.
+CellRect pictureCells(const ChartScene& scene, const std::vector<QString>& title);
+void paintPicture(QPainter& painter, const ChartScene& scene, const std::vector<QString>& title);
+
+enum class PictureFormat { Png, Svg };
+// ".svg" names an SVG picture, anything else a PNG one.
+PictureFormat pictureFormatOf(const std::filesystem::path& path);
+
+// The decorated chart of the form's tables, `width` pixels wide (0: its natural width).
+// Works without a display. Throws EFileError when the file cannot be written.
+void saveChartPicture(const TForm1& form, const std::filesystem::path& path, PictureFormat format,
+                      int width, bool months = true);
+
+}  // namespace render

@@ -1,0 +1,317 @@
+#include "chart/decorations.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "chart/box_scale.h"
+#include "screening/breadth.h"
+#include "tables/convert.h"
+
+namespace chart {
+
+using screening::Mark;
+using screening::Pattern;
+
+namespace {
+
+// The chart as the pattern tests read it. The extreme records are those the screening
+// build keeps: a column's highest and lowest box, except that column 2 keeps the start
+// box, one above its highest box, as its top.
+class BoxChartCells : public screening::ChartCells {
+  public:
+    explicit BoxChartCells(const BoxChart& chart) : chart_(chart) {}
+
+    Mark mark(int col, int row) const override {
+        const BoxColumn* column = chart_.column(col);
+        if (!column || !column->holds(row)) return Mark::None;
+        return column->rising ? Mark::Rising : Mark::Falling;
+    }
+    std::optional<int> topBox(int col) const override {
+        const BoxColumn* column = marked(col);
+        if (!column) return std::nullopt;
+        return column->topRow - (col == 2 ? 2 : 1);
+    }
+    std::optional<int> bottomBox(int col) const override {
+        const BoxColumn* column = marked(col);
+        if (!column) return std::nullopt;
+        return column->bottomRow - 1;
+    }
+
+  private:
+    const BoxColumn* marked(int col) const {
+        const BoxColumn* column = chart_.column(col);
+        return column && !column->empty() ? column : nullptr;
+    }
+    const BoxChart& chart_;
+};
+
+std::optional<int> yearMonth(const std::string& date) {
+    const auto day = parseDate(date);
+    if (!day) return std::nullopt;
+    const std::chrono::year_month_day ymd{*day};
+    return static_cast<int>(ymd.year()) * 12 + static_cast<int>(unsigned(ymd.month())) - 1;
+}
+
+// The column of [from, to) with the lowest 〇 (for a support line) or the highest ×
+// (for a resistance line); the later one of equals.
+const BoxColumn* extremeColumn(const BoxChart& chart, bool lowestFalling, int from, int to) {
+    const BoxColumn* found = nullptr;
+    for (int col = from; col < to; ++col) {
+        const BoxColumn* column = chart.column(col);
+        if (!column || column->empty() || column->rising == lowestFalling) continue;
+        if (!found || (lowestFalling ? column->bottomRow >= found->bottomRow
+                                     : column->topRow <= found->topRow))
+            found = column;
+    }
+    return found;
+}
+
+std::optional<TrendLine> lineFrom(const BoxChart& chart, LineKind kind, int from, int to) {
+    const bool support = kind == LineKind::BullishSupport;
+    const BoxColumn* anchor = extremeColumn(chart, support, from, to);
+    if (!anchor) return std::nullopt;
+    TrendLine line{kind, anchor->col, support ? anchor->bottomRow + 1 : anchor->topRow - 1,
+                   chart.lastColumn(), false};
+    // The price crosses the line when a column reaches past the line's box.
+    for (int col = anchor->col + 1; col <= chart.lastColumn(); ++col) {
+        const BoxColumn* column = chart.column(col);
+        if (column->empty()) continue;
+        if (support ? column->bottomRow > line.rowAt(col) : column->topRow < line.rowAt(col)) {
+            line.endCol = col;
+            line.crossed = true;
+            break;
+        }
+    }
+    return line;
+}
+
+// The smallest level whose next level down, by the ratio, is the given one.
+std::optional<long long> levelAbove(long long level, long double factor) {
+    constexpr long long kLargest = 1'000'000'000'000'000LL;
+    if (level >= kLargest) return std::nullopt;
+    // Casts truncate toward zero like the scale's own steps; the values are positive.
+    const auto below = [factor](long long m) {
+        return static_cast<long long>(static_cast<long double>(m) * factor);
+    };
+    const long double quotient = static_cast<long double>(level) / factor;
+    long long m = static_cast<long long>(quotient);
+    if (static_cast<long double>(m) < quotient) ++m;
+    m = std::max(level + 1, m);
+    while (m - 1 > level && below(m - 1) >= level) --m;
+    while (below(m) < level) ++m;
+    return m;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Month markers
+
+char monthLetter(int month) {
+    return month <= 9 ? static_cast<char>('0' + month) : static_cast<char>('A' + month - 10);
+}
+
+std::vector<MonthMarker> monthMarkers(const BoxChart& chart) {
+    std::vector<MonthMarker> markers;
+    std::optional<int> current;
+    std::string_view currentText;  // the date that gave the current month
+    for (const BoxColumn& column : chart.columns) {
+        if (column.empty()) continue;
+        const int step = column.rising ? -1 : 1;
+        const int first = column.rising ? column.bottomRow : column.topRow;
+        for (int row = first; column.holds(row); row += step) {
+            const std::string& date = column.dateAt(row);
+            // Most boxes share their year and month ("yyyy/mm/") with the box before.
+            if (current && date.size() == 10 && currentText.size() == 10 &&
+                date.compare(0, 8, currentText.substr(0, 8)) == 0)
+                continue;
+            const auto month = yearMonth(date);
+            if (!month) continue;
+            if (month != current)
+                markers.push_back({column.col, row, monthLetter(*month % 12 + 1)});
+            current = month;
+            currentText = date;
+        }
+    }
+    return markers;
+}
+
+// ---------------------------------------------------------------------------
+// Signals
+
+std::vector<Signal> signalHistory(const BoxChart& chart) {
+    std::vector<Signal> history;
+    const BoxChartCells cells(chart);
+    for (int col = 2; col <= chart.lastColumn(); ++col) {
+        const auto found = screening::detectPatterns(cells, col);
+        if (found.empty()) continue;
+        // Every pattern of a column completes with its breakout: one box beyond the top
+        // (or bottom) of the column two before.
+        const int row = screening::breakoutRow(cells, found.front(), col);
+        const std::string& date = chart.column(col)->dateAt(row);
+        for (const Pattern pattern : found) history.push_back({col, pattern, row, date});
+    }
+    return history;
+}
+
+// ---------------------------------------------------------------------------
+// Trend lines
+
+std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history) {
+    std::vector<TrendLine> lines;
+    const auto first = std::find_if(history.begin(), history.end(),
+                                    [](const Signal& s) { return isBreakout(s.pattern); });
+    if (first == history.end()) return lines;
+    LineKind kind = first->pattern == Pattern::DoubleTop ? LineKind::BullishSupport
+                                                         : LineKind::BearishResistance;
+    auto line = lineFrom(chart, kind, 2, first->col);
+    while (line) {
+        lines.push_back(*line);
+        if (!line->crossed) break;
+        kind = kind == LineKind::BullishSupport ? LineKind::BearishResistance
+                                                : LineKind::BullishSupport;
+        // Each new line starts right of the one before, so the chain ends.
+        line = lineFrom(chart, kind, line->startCol, line->endCol);
+    }
+    return lines;
+}
+
+std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines) {
+    if (lines.empty() || lines.back().crossed) return std::nullopt;
+    return lines.back().kind;
+}
+
+// ---------------------------------------------------------------------------
+// Price objectives
+
+std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale, int row) {
+    const int first = chart.firstLevelRow();
+    const int last = chart.lastLevelRow();
+    if (first == 0) return std::nullopt;
+    if (row >= first && row <= last) return chart.level(row);
+    const long long edge = *chart.level(row < first ? first : last);
+    if (scale.cohen) {
+        const auto& ladder = cohenLadder();
+        const auto at = std::find(ladder.begin(), ladder.end(), *chart.level(first));
+        if (at == ladder.end()) return std::nullopt;
+        const long long index = (at - ladder.begin()) + (row - first);
+        return ladder[static_cast<std::size_t>(
+            std::clamp<long long>(index, 0, static_cast<long long>(ladder.size()) - 1))];
+    }
+    const long double factor = 1.0L - scale.ratio;
+    if (!(factor > 0.0L && factor < 1.0L)) return std::nullopt;
+    long long level = edge;
+    if (row < first) {
+        for (int r = first; r > row; --r) {
+            const auto above = levelAbove(level, factor);
+            if (!above) return std::nullopt;
+            level = *above;
+        }
+    } else {
+        for (int r = last; r < row && level > 0; ++r)
+            level = static_cast<long long>(static_cast<long double>(level) * factor);
+    }
+    return level;
+}
+
+std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
+                                               const std::vector<Signal>& history) {
+    const auto newest = std::find_if(history.rbegin(), history.rend(),
+                                     [](const Signal& s) { return isBreakout(s.pattern); });
+    if (newest == history.rend()) return std::nullopt;
+    PriceObjectives objectives;
+    objectives.buy = newest->pattern == Pattern::DoubleTop;
+    objectives.signalCol = newest->col;
+    const bool buy = objectives.buy;
+    const int k = newest->col;
+    const int broken = buy ? newest->row + 1 : newest->row - 1;  // the row of the broken top
+
+    // The base: from the breakout column back to the first column reaching past the
+    // broken row (counted too), or to the first column without boxes.
+    int wall = k;
+    for (int col = k - 1; col >= 2; --col) {
+        const BoxColumn* column = chart.column(col);
+        if (column->empty()) break;
+        wall = col;
+        if (buy ? column->topRow < broken : column->bottomRow > broken) break;
+    }
+    const int width = k - wall + 1;
+
+    // The base's low is made by its 〇 columns (its high by its × columns).
+    const BoxColumn* extreme = nullptr;
+    for (int col = wall; col < k; ++col) {
+        const BoxColumn* column = chart.column(col);
+        if (column->empty() || column->rising == buy) continue;
+        if (!extreme ||
+            (buy ? column->bottomRow >= extreme->bottomRow : column->topRow <= extreme->topRow))
+            extreme = column;
+    }
+    if (!extreme) return std::nullopt;
+    const int baseRow = buy ? extreme->bottomRow : extreme->topRow;
+    objectives.horizontalRow = buy ? baseRow - 3 * width : baseRow + 3 * width;
+
+    objectives.horizontal = priceAtRow(chart, scale, objectives.horizontalRow);
+    const BoxColumn& off = *chart.column(extreme->col + 1);
+    if (off.empty()) return objectives;
+    objectives.verticalRow = buy ? off.bottomRow - 3 * off.boxes() : off.topRow + 3 * off.boxes();
+    objectives.vertical = priceAtRow(chart, scale, objectives.verticalRow);
+    return objectives;
+}
+
+// ---------------------------------------------------------------------------
+// All of it
+
+Decorations decorate(const BoxChart& chart, const BoxScale& scale) {
+    Decorations decorations;
+    decorations.months = monthMarkers(chart);
+    decorations.history = signalHistory(chart);
+    decorations.lines = trendLines(chart, decorations.history);
+    decorations.objectives = priceObjectives(chart, scale, decorations.history);
+    if (const BoxColumn* last = chart.column(chart.lastColumn()); last && !last->empty())
+        decorations.newestBox = std::pair{last->col, last->newestRow()};
+    return decorations;
+}
+
+std::string groupedNumber(long long value) {
+    const std::string digits = intToStr(value < 0 ? -value : value);
+    std::string text = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+std::optional<std::string> newestSignalText(const Decorations& decorations) {
+    if (decorations.history.empty()) return std::nullopt;
+    const int col = decorations.history.back().col;
+    std::string captions;
+    std::string date;
+    for (const Signal& signal : decorations.history) {
+        if (signal.col != col) continue;
+        if (!captions.empty()) captions += "・";
+        captions += screening::caption(signal.pattern);
+        date = signal.date;
+    }
+    std::string text = "最新シグナル " + captions;
+    if (hasValue(date)) text += " " + date;
+    return text;
+}
+
+std::optional<std::string> lineInForceText(const Decorations& decorations) {
+    const auto kind = lineInForce(decorations.lines);
+    if (!kind) return std::nullopt;
+    return std::string(kind == LineKind::BullishSupport ? "強気支持線" : "弱気抵抗線");
+}
+
+std::optional<std::string> objectivesText(const Decorations& decorations) {
+    if (!decorations.objectives) return std::nullopt;
+    const auto price = [](const std::optional<long long>& value) {
+        return value ? groupedNumber(*value) : std::string("-");
+    };
+    return "目標値 垂直 " + price(decorations.objectives->vertical) + " / 水平 " +
+           price(decorations.objectives->horizontal);
+}
+
+}  // namespace chart

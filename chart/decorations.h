@@ -1,0 +1,134 @@
+#pragma once
+// What a Point-and-Figure reader expects around the columns: the month written into
+// the box where a month begins, the history of the chart's whole history, the 45°
+// trend lines and the price objectives of the vertical and the horizontal count.
+// Everything is derived from a drawn chart and changes none of its cells.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chart/box_chart.h"
+#include "screening/patterns.h"
+
+namespace chart {
+
+// ---------------------------------------------------------------------------
+// Month markers
+
+struct MonthMarker {
+    int col = 0;
+    int row = 0;
+    char letter = '1';  // '1'..'9' for January to September, 'A', 'B', 'C' for the rest
+    bool operator==(const MonthMarker&) const = default;
+};
+
+char monthLetter(int month);
+
+// The first box drawn in each calendar month, in drawing order (columns left to right,
+// a rising column from its bottom up, a falling one from its top down). The chart's
+// first dated box starts its month too. Boxes whose date is not a date are passed over.
+std::vector<MonthMarker> monthMarkers(const BoxChart& chart);
+
+// ---------------------------------------------------------------------------
+// Signals
+
+struct Signal {
+    int col = 0;  // the column where the pattern completed
+    screening::Pattern pattern = screening::Pattern::DoubleTop;
+    int row = 0;       // the box that completed it: one beyond the top or bottom it broke
+    std::string date;  // that box's date
+    bool operator==(const Signal&) const = default;
+};
+
+// Every pattern the screening knows, at each column where it completes, oldest first.
+// The patterns of the last column are what the screening finds for the chart.
+std::vector<Signal> signalHistory(const BoxChart& chart);
+
+// Whether a double top (a buy) or a double bottom (a sell).
+inline bool isBreakout(screening::Pattern pattern) {
+    return pattern == screening::Pattern::DoubleTop || pattern == screening::Pattern::DoubleBottom;
+}
+
+// ---------------------------------------------------------------------------
+// Trend lines
+
+enum class LineKind { BullishSupport, BearishResistance };
+
+struct TrendLine {
+    LineKind kind = LineKind::BullishSupport;
+    int startCol = 0;  // the column of the low (or high) it starts from
+    int startRow = 0;  // the box below that low (above that high)
+    int endCol = 0;    // the column where the price crossed it, or the last column
+    bool crossed = false;
+    // The line rises (support) or falls (resistance) one box per column.
+    int rowAt(int col) const {
+        return kind == LineKind::BullishSupport ? startRow - (col - startCol)
+                                                : startRow + (col - startCol);
+    }
+    bool operator==(const TrendLine&) const = default;
+};
+
+// The lines in the order they were in force. The first starts at the first double top
+// (from the lowest 〇 before it) or double bottom (from the highest × before it); when
+// the price crosses a line, the next one starts from the highest × (lowest 〇) between
+// the start of the crossed line and the crossing.
+std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history);
+
+// The line still in force: the last one when the price has not crossed it.
+std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines);
+
+// ---------------------------------------------------------------------------
+// Price objectives
+
+// The scale the levels were built by, to continue it past the chart's edges.
+struct BoxScale {
+    bool cohen = false;
+    long double ratio = 0.015L;
+};
+
+// The price of a chart row, also beyond the chart: the percentage scale goes on with
+// its ratio, the Cohen scale along its ladder. Nothing when the chart has no levels.
+std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale, int row);
+
+struct PriceObjectives {
+    bool buy = true;      // counted from a double top; a double bottom counts down
+    int signalCol = 0;    // the breakout column
+    int verticalRow = 0;  // target rows; their prices below
+    int horizontalRow = 0;
+    std::optional<long long> vertical;
+    std::optional<long long> horizontal;
+};
+
+// The counts of the newest double top or double bottom.
+// Vertical: the boxes of the column that rose off the base's low (fell off its high),
+// times three, above that column's lowest box (below its highest box).
+// Horizontal: the base's width in columns, from the breakout column back along the
+// row of the broken top (bottom) to the first column reaching past that row, times
+// three, above the base's lowest box (below its highest box).
+std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
+                                               const std::vector<Signal>& history);
+
+// ---------------------------------------------------------------------------
+// All of it, and the texts that name it
+
+struct Decorations {
+    std::vector<MonthMarker> months;
+    std::vector<Signal> history;
+    std::vector<TrendLine> lines;
+    std::optional<PriceObjectives> objectives;
+    // The newest box drawn: the last column's top when rising, its bottom when falling.
+    std::optional<std::pair<int, int>> newestBox;  // column, row
+};
+
+Decorations decorate(const BoxChart& chart, const BoxScale& scale);
+
+// "1,234"
+std::string groupedNumber(long long value);
+// "最新シグナル ダブルトップ 2026/11/20"; every pattern of the newest signal column.
+std::optional<std::string> newestSignalText(const Decorations& decorations);
+// "強気支持線" or "弱気抵抗線".
+std::optional<std::string> lineInForceText(const Decorations& decorations);
+// "目標値 垂直 1,234 / 水平 1,180"
+std::optional<std::string> objectivesText(const Decorations& decorations);
+
+}  // namespace chart

@@ -1,0 +1,48 @@
+#include "screening/results_csv.h"
+
+#include "screening/screening.h"
+#include "tables/code_lookup.h"
+
+namespace screening {
+
+namespace {
+
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+std::string resultsCsv(const WorkingTable& settings, const WorkingTable& results,
+                       const WorkingTable& codeTable, const RunNotes& notes) {
+    std::string csv = "パターン,コード,銘柄名,日付,株価\r\n";
+    const auto columns = resultColumns(settings, results);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const auto pattern = static_cast<Pattern>(i + 1);
+        std::vector<const ListedSignal*> noted;
+        for (const ListedSignal& entry : notes.listed)
+            if (entry.pattern == pattern) noted.push_back(&entry);
+        const bool matching = noted.size() == columns[i].size();
+        for (std::size_t row = 0; row < columns[i].size(); ++row) {
+            const std::string& code = columns[i][row];
+            const ListedSignal* where = matching && noted[row]->code == code ? noted[row] : nullptr;
+            csv += csvField(caption(pattern)) + ',' + csvField(codeKey(code)) + ',' +
+                   csvField(tables::stockName(codeTable, code)) + ',' +
+                   csvField(where ? where->date : "") + ',' + csvField(where ? where->level : "") +
+                   "\r\n";
+        }
+    }
+    return csv;
+}
+
+void saveResultsCsv(const data::Path& path, const std::string& csv) {
+    data::writeBytes(path, "\xEF\xBB\xBF" + csv);
+}
+
+}  // namespace screening
