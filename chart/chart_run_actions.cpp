@@ -25,6 +25,8 @@ void TForm1::Button34Click() {
 void TForm1::Button3Click() {
     WaitCursor wait(platform);
     const bool quendal = Edit8.text() == "quendal";
+    // A code typed with full-width characters is looked up as its ASCII code.
+    Edit1.setText(tables::normalizedCodeText(Edit1.text()));
 
     // Candidate data must be loaded before a kouho stock can be charted.
     if (Edit8.text() == "kouho") {
@@ -58,7 +60,7 @@ void TForm1::Button3Click() {
             : tables::lastRowWithCode(StringGrid10, 0, 1, StringGrid10.rowCount(), Edit1.text());
     if (position > 0)
         Edit1.setText(quendal ? StringGrid2.cell(position, 0) : StringGrid10.cell(0, position));
-    StringGrid3.setCell(1, 1, intToStr(position));
+    StringGrid3.setNumber(1, 1, position);
 
     if (position > 0) {
         StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
