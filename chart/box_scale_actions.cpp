@@ -32,6 +32,7 @@ void TForm1::Button4Click() {
     // Days beyond the stored rows have no price and are never compared.
     const int days = std::min(toInt(Edit2.text()), StringGrid2.storedRowCount());
     std::vector<const std::string*> series;
+    series.reserve(static_cast<std::size_t>(std::max(days, 2)));
     for (int row = 1; row <= std::max(days, 2); ++row)
         series.push_back(&StringGrid2.cell(layout::kSeriesColumn, row));
     const auto range = chart::priceRange(series, days);

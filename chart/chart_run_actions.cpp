@@ -1,10 +1,15 @@
 // The chart run: finds the stock of the code field, copies its newest prices into the
 // working series and runs the engine on them.
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "app/form.h"
+#include "chart/box_indexing_cells.h"
+#include "chart/box_scale.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/errors.h"
 #include "tables/layout.h"
 
 namespace {
@@ -13,6 +18,43 @@ constexpr const char* kCohen = "コーエン";
 constexpr const char* kCheckCode = "コードを確認して下さい。";
 using layout::kLastStockColumn;
 using layout::kSeriesColumn;
+
+// The price range and the box indexing as their handlers make them, from one reading
+// of the working series, with the box scale's handler between them. False, with
+// nothing written, when a cell or field would stop one of them: the handlers then run
+// one by one and stop where they stop.
+bool scaleAndIndexFromOneReading(TForm1& form) {
+    const auto shown = tryToInt(form.Edit2.text());
+    if (!shown) return false;
+    const int days = std::min(*shown, form.StringGrid2.storedRowCount());
+    const int read = std::max(days, 2);
+    std::vector<const std::string*> series(static_cast<std::size_t>(read));
+    std::vector<std::optional<int>> prices(static_cast<std::size_t>(read) + 1);  // by row
+    for (int row = 1; row <= read; ++row) {
+        const std::string& cell = form.StringGrid2.cell(kSeriesColumn, row);
+        series[static_cast<std::size_t>(row) - 1] = &cell;
+        if (row > days || !hasValue(cell)) continue;
+        prices[static_cast<std::size_t>(row)] = tryToInt(cell);
+        if (!prices[static_cast<std::size_t>(row)]) return false;
+    }
+    chart::PriceRange range;
+    try {
+        range = chart::priceRange(series, days);
+    } catch (const EConvertError&) {
+        return false;
+    }
+    if (!tryToInt(range.high) || !tryToInt(range.low)) return false;
+    form.StringGrid3.setCell(1, 2, range.high);
+    form.StringGrid3.setCell(1, 3, range.low);
+    if (form.Edit3.text() == kCohen)
+        form.Button28Click();
+    else
+        form.Button5Click();
+    WaitCursor wait(form.platform);
+    chart::writeBoxIndices(form, days,
+                           [&prices](int row) { return prices[static_cast<std::size_t>(row)]; });
+    return true;
+}
 
 }  // namespace
 
@@ -100,12 +142,14 @@ void TForm1::Button3Click() {
         Button34Click();
     }
 
-    Button4Click();
-    if (Edit3.text() == kCohen)
-        Button28Click();
-    else
-        Button5Click();
-    Button12Click();
+    if (!scaleAndIndexFromOneReading(*this)) {
+        Button4Click();
+        if (Edit3.text() == kCohen)
+            Button28Click();
+        else
+            Button5Click();
+        Button12Click();
+    }
     if (Button37.caption == "選別中") {
         Button38Click();
         Button39Click();

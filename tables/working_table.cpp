@@ -93,13 +93,23 @@ void WorkingTable::setRowCount(int count) {
 
 void WorkingTable::clearRow(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-    rows_[static_cast<std::size_t>(row)].clear();
+    // The cells stay in place, empty: a chart cleared and drawn again writes into them.
+    // Long texts give their memory back.
+    for (std::string& cell : rows_[static_cast<std::size_t>(row)]) {
+        if (cell.capacity() > std::string().capacity())
+            std::string().swap(cell);
+        else
+            cell.clear();
+    }
     ++revision_;
 }
 
 void WorkingTable::fillRow(int row, std::vector<std::string> fields) {
     if (row < 0) throwListIndex(row);
-    clearRow(row);
+    if (static_cast<std::size_t>(row) < rows_.size()) {
+        rows_[static_cast<std::size_t>(row)].clear();
+        ++revision_;
+    }
     if (fields.size() > static_cast<std::size_t>(colCount_))
         fields.resize(static_cast<std::size_t>(colCount_));
     if (fields.empty()) return;
