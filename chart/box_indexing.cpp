@@ -1,7 +1,6 @@
 #include "chart/box_indexing.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace chart {
 
@@ -13,24 +12,17 @@ BoxFinder::BoxFinder(const LevelColumn& levels) {
         levels_.push_back(**level);
 }
 
-std::optional<int> BoxFinder::boxIndexOf(long long price) {
-    // The box is that of the last (lowest) level at or above the price.
+std::optional<int> BoxFinder::boxIndexOf(long long price) const {
+    // The box is that of the last (lowest) level at or above the price. Levels fall down
+    // the rows; the halving below has no branch a price could mispredict.
     if (levels_.empty() || levels_.front() < price) return std::nullopt;
-    std::size_t k = std::min(last_, levels_.size() - 1);
-    const auto atOrAbove = [&](std::size_t i) { return levels_[i] >= price; };
-    const bool near = atOrAbove(k) ? k + 1 == levels_.size() || !atOrAbove(k + 1) ||
-                                         k + 2 == levels_.size() || !atOrAbove(k + 2)
-                                   : k >= 1 && atOrAbove(k - 1);
-    if (near) {
-        while (!atOrAbove(k)) --k;
-        while (k + 1 < levels_.size() && atOrAbove(k + 1)) ++k;
-    } else {
-        // Levels fall down the rows, so the levels at or above the price come first.
-        const auto end = std::upper_bound(levels_.begin(), levels_.end(), price, std::greater<>());
-        k = static_cast<std::size_t>(end - levels_.begin()) - 1;
+    const long long* first = levels_.data();
+    for (std::size_t length = levels_.size(); length > 1;) {
+        const std::size_t half = length / 2;
+        first = first[half] >= price ? first + half : first;
+        length -= half;
     }
-    last_ = k;
-    return firstRow_ + static_cast<int>(k) - 1;
+    return firstRow_ + static_cast<int>(first - levels_.data()) - 1;
 }
 
 std::optional<int> boxIndexOf(long long price, const LevelColumn& levels) {

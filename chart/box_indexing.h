@@ -17,17 +17,15 @@ using LevelColumn = std::vector<std::optional<long long>>;
 // the price.
 std::optional<int> boxIndexOf(long long price, const LevelColumn& levels);
 
-// The same search over one scale for many prices: the level rows are found once, and
-// each search starts from the box of the price before (day-to-day moves are small).
+// The same search over one scale for many prices: the level rows are found once.
 class BoxFinder {
   public:
     explicit BoxFinder(const LevelColumn& levels);
-    std::optional<int> boxIndexOf(long long price);
+    std::optional<int> boxIndexOf(long long price) const;
 
   private:
     int firstRow_ = 0;
     std::vector<long long> levels_;  // the level rows from firstRow_ on
-    std::size_t last_ = 0;           // the level that held the price before
 };
 
 }  // namespace chart
