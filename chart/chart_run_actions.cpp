@@ -19,6 +19,12 @@ constexpr const char* kCheckCode = "コードを確認して下さい。";
 using layout::kLastStockColumn;
 using layout::kSeriesColumn;
 
+// A copy into a cell that holds the text already (the same stock charted again, the
+// same dates) leaves it as it is.
+void copyText(WorkingTable& table, int col, int row, const std::string& text) {
+    if (table.cell(col, row) != text) table.setCell(col, row, text);
+}
+
 // The price range and the box indexing as their handlers make them, from one reading
 // of the working series, with the box scale's handler between them. False, with
 // nothing written, when a cell or field would stop one of them: the handlers then run
@@ -115,14 +121,14 @@ void TForm1::Button3Click() {
         const int copied = std::min(days, reach);
         if (quendal) {
             for (int row = 0; row <= copied; ++row)
-                StringGrid2.setCell(kSeriesColumn, row, StringGrid2.cell(position, row));
+                copyText(StringGrid2, kSeriesColumn, row, StringGrid2.cell(position, row));
             for (int row = 1; row <= copied; ++row)
-                StringGrid4.setCell(2, row, StringGrid2.cell(0, row));
+                copyText(StringGrid4, 2, row, StringGrid2.cell(0, row));
         } else {
             for (int day = 1; day <= copied; ++day)
-                StringGrid2.setCell(kSeriesColumn, day, StringGrid10.cell(day, position));
+                copyText(StringGrid2, kSeriesColumn, day, StringGrid10.cell(day, position));
             for (int day = 1; day <= copied; ++day)
-                StringGrid4.setCell(2, day, StringGrid10.cell(day, 0));
+                copyText(StringGrid4, 2, day, StringGrid10.cell(day, 0));
         }
     } else {
         // Neither table holds the stock: the quick collection brings its series, unless
