@@ -18,6 +18,7 @@
 #include "screening/patterns.h"
 #include "screening/results_csv.h"
 #include "screening/screening.h"
+#include "tables/code_lookup.h"
 
 namespace {
 
@@ -84,8 +85,14 @@ std::filesystem::path rootOf(const std::map<std::string, std::string>& options) 
     return root;
 }
 
-// The files a chart needs; those other than the price file may be absent.
+// The files a chart needs; those other than the price file may be absent. The settings
+// fill the fields as at start-up.
 bool loadForChart(TForm1& form, TerminalPlatform& platform) {
+    try {
+        form.Button18Click();
+        form.FieldsFromSettings();
+    } catch (const Exception&) {
+    }
     for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
         try {
             (form.*optional)();
@@ -94,6 +101,29 @@ bool loadForChart(TForm1& form, TerminalPlatform& platform) {
     }
     form.run(&TForm1::Button2Click);
     return platform.shown == 0;
+}
+
+// In "kouho" mode: the candidate rows of a range that holds the code alone, loaded as
+// "読込" loads them, then the chart run.
+void chartCandidate(TForm1& form, const std::string& code) {
+    form.Edit8.setText("kouho");
+    form.Edit1.setText(tables::normalizedCodeText(code));
+    const int row = tables::lastRowWithCode(form.StringGrid8, 0, 1, form.StringGrid8.rowCount(),
+                                            form.Edit1.text());
+    if (row == 0) {
+        form.platform.showMessage("コードを確認して下さい。");
+        return;
+    }
+    const std::string& line = form.StringGrid8.cell(0, row);
+    form.Edit6.setText(line);
+    form.Edit7.setText(line);
+    form.StringGrid3.setCell(1, 13, line);
+    form.StringGrid3.setCell(1, 14, line);
+    form.StringGrid3.setNumber(3, 13, row);
+    form.StringGrid3.setNumber(3, 14, row);
+    form.Button35Click();
+    form.Button32Click();
+    form.Button3Click();
 }
 
 int chartCommand(int argc, char** argv) {
@@ -113,10 +143,7 @@ int chartCommand(int argc, char** argv) {
     if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));
     if (options.count("--cohen")) form.Edit3.setText("コーエン");
     if (options.count("--kouho")) {
-        form.Edit8.setText("kouho");
-        form.Edit6.setText(args->positional[0]);
-        form.Edit7.setText(args->positional[0]);
-        form.run(&TForm1::Button31Click);
+        form.run([&] { chartCandidate(form, args->positional[0]); });
     } else {
         form.run(&TForm1::Button3Click);
     }

@@ -116,6 +116,8 @@ class TForm1 {
 
     // --- Start-up and main window (app/) ---
     void FormCreate();
+    // Start-up's filling of the fields from the settings table.
+    void FieldsFromSettings();
     void Button1Click();  // the first chart run of start-up
     void Edit1KeyPress(char key);
     void Edit2KeyPress(char key);

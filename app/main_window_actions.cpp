@@ -37,13 +37,7 @@ bool isUtf8(std::string_view text) {
 void TForm1::FormCreate() {
     Button18Click();
     Button25Click();
-    Edit1.setText(StringGrid3.cell(1, 9));
-    Edit2.setText(StringGrid3.cell(1, 8));
-    Edit3.setText(StringGrid3.cell(1, 5));
-    Edit6.setText(StringGrid3.cell(1, 13));
-    Edit7.setText(StringGrid3.cell(1, 14));
-    StringGrid3.setCell(3, 13, "0");
-    StringGrid3.setCell(3, 14, "0");
+    FieldsFromSettings();
     // The calendar only matters for stocks outside the price table: when its update
     // fails (no network, no host) the user is told and still gets the chart.
     try {
@@ -55,6 +49,16 @@ void TForm1::FormCreate() {
     Button2Click();
     StringGrid1.setCell(1, 0, "株価");
     Button1Click();
+}
+
+void TForm1::FieldsFromSettings() {
+    Edit1.setText(StringGrid3.cell(1, 9));
+    Edit2.setText(StringGrid3.cell(1, 8));
+    Edit3.setText(StringGrid3.cell(1, 5));
+    Edit6.setText(StringGrid3.cell(1, 13));
+    Edit7.setText(StringGrid3.cell(1, 14));
+    StringGrid3.setCell(3, 13, "0");
+    StringGrid3.setCell(3, 14, "0");
 }
 
 void TForm1::Button1Click() {

@@ -4,16 +4,29 @@
 
 namespace chart {
 
-std::optional<int> boxIndexOf(long long price, const LevelColumn& levels) {
+BoxFinder::BoxFinder(const LevelColumn& levels) {
     auto first =
         std::find_if(levels.begin(), levels.end(), [](const auto& l) { return l.has_value(); });
-    auto end = std::find_if(first, levels.end(), [](const auto& l) { return !l.has_value(); });
-    // Levels fall down the rows, so the rows at or above the price come first.
-    const auto atOrAbove =
-        std::partition_point(first, end, [price](const auto& level) { return *level >= price; });
-    if (atOrAbove == first) return std::nullopt;
-    const int row = static_cast<int>(atOrAbove - levels.begin()) - 1;
-    return row - 1;
+    firstRow_ = static_cast<int>(first - levels.begin());
+    for (auto level = first; level != levels.end() && level->has_value(); ++level)
+        levels_.push_back(**level);
+}
+
+std::optional<int> BoxFinder::boxIndexOf(long long price) const {
+    // The box is that of the last (lowest) level at or above the price. Levels fall down
+    // the rows; the halving below has no branch a price could mispredict.
+    if (levels_.empty() || levels_.front() < price) return std::nullopt;
+    const long long* first = levels_.data();
+    for (std::size_t length = levels_.size(); length > 1;) {
+        const std::size_t half = length / 2;
+        first = first[half] >= price ? first + half : first;
+        length -= half;
+    }
+    return firstRow_ + static_cast<int>(first - levels_.data()) - 1;
+}
+
+std::optional<int> boxIndexOf(long long price, const LevelColumn& levels) {
+    return BoxFinder(levels).boxIndexOf(price);
 }
 
 }  // namespace chart

@@ -17,4 +17,15 @@ using LevelColumn = std::vector<std::optional<long long>>;
 // the price.
 std::optional<int> boxIndexOf(long long price, const LevelColumn& levels);
 
+// The same search over one scale for many prices: the level rows are found once.
+class BoxFinder {
+  public:
+    explicit BoxFinder(const LevelColumn& levels);
+    std::optional<int> boxIndexOf(long long price) const;
+
+  private:
+    int firstRow_ = 0;
+    std::vector<long long> levels_;  // the level rows from firstRow_ on
+};
+
 }  // namespace chart

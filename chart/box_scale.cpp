@@ -1,8 +1,16 @@
 #include "chart/box_scale.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "tables/convert.h"
+
+// The levels are truncated products in the x87 extended format; a wider or narrower
+// long double gives other levels (500 at 0.066: 467 here, 466 in double precision).
+static_assert(LDBL_MANT_DIG == 64,
+              "the box levels need long double to be the x87 80-bit extended format "
+              "(64-bit mantissa); build for x86 or x86-64 with GCC or Clang");
 
 namespace chart {
 
@@ -85,8 +93,10 @@ std::vector<long long> cohenLevels(long long high, long long low) {
     const int top = cohenLadderRow(high);
     const int bottom = cohenLadderRow(low);
     std::vector<long long> levels;
-    if (top == 0) return levels;
-    for (int row = top; row <= std::max(top, bottom); ++row)
+    // Above the ladder's first level the scale goes on from ladder row 1 down.
+    const int first = std::max(top, 1);
+    if (top == 0 && bottom == 0) return levels;
+    for (int row = first; row <= std::max(first, bottom); ++row)
         levels.push_back(ladder[static_cast<std::size_t>(row) - 1]);
     return levels;
 }

@@ -25,7 +25,10 @@ std::vector<long long> percentageLevels(long long high, long long low, long doub
 const std::vector<long long>& cohenLadder();
 
 // The ladder levels from the first one above the highest price down to the first one
-// above the lowest price.
+// above the lowest price. When no level lies above the highest price (100000000 or
+// more) they start at the ladder's first level: the scale then has a box row without
+// a level above them (cohenLadderRow(high) is 0). Empty when no level lies above the
+// lowest price either.
 std::vector<long long> cohenLevels(long long high, long long low);
 
 // Ladder row (1-based) whose level is above the price and whose next level is at or

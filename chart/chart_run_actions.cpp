@@ -1,10 +1,15 @@
 // The chart run: finds the stock of the code field, copies its newest prices into the
 // working series and runs the engine on them.
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "app/form.h"
+#include "chart/box_indexing_cells.h"
+#include "chart/box_scale.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/errors.h"
 #include "tables/layout.h"
 
 namespace {
@@ -13,6 +18,49 @@ constexpr const char* kCohen = "コーエン";
 constexpr const char* kCheckCode = "コードを確認して下さい。";
 using layout::kLastStockColumn;
 using layout::kSeriesColumn;
+
+// A copy into a cell that holds the text already (the same stock charted again, the
+// same dates) leaves it as it is.
+void copyText(WorkingTable& table, int col, int row, const std::string& text) {
+    if (table.cell(col, row) != text) table.setCell(col, row, text);
+}
+
+// The price range and the box indexing as their handlers make them, from one reading
+// of the working series, with the box scale's handler between them. False, with
+// nothing written, when a cell or field would stop one of them: the handlers then run
+// one by one and stop where they stop.
+bool scaleAndIndexFromOneReading(TForm1& form) {
+    const auto shown = tryToInt(form.Edit2.text());
+    if (!shown) return false;
+    const int days = std::min(*shown, form.StringGrid2.storedRowCount());
+    const int read = std::max(days, 2);
+    std::vector<const std::string*> series(static_cast<std::size_t>(read));
+    std::vector<std::optional<int>> prices(static_cast<std::size_t>(read) + 1);  // by row
+    for (int row = 1; row <= read; ++row) {
+        const std::string& cell = form.StringGrid2.cell(kSeriesColumn, row);
+        series[static_cast<std::size_t>(row) - 1] = &cell;
+        if (row > days || !hasValue(cell)) continue;
+        prices[static_cast<std::size_t>(row)] = tryToInt(cell);
+        if (!prices[static_cast<std::size_t>(row)]) return false;
+    }
+    chart::PriceRange range;
+    try {
+        range = chart::priceRange(series, days);
+    } catch (const EConvertError&) {
+        return false;
+    }
+    if (!tryToInt(range.high) || !tryToInt(range.low)) return false;
+    form.StringGrid3.setCell(1, 2, range.high);
+    form.StringGrid3.setCell(1, 3, range.low);
+    if (form.Edit3.text() == kCohen)
+        form.Button28Click();
+    else
+        form.Button5Click();
+    WaitCursor wait(form.platform);
+    chart::writeBoxIndices(form, days,
+                           [&prices](int row) { return prices[static_cast<std::size_t>(row)]; });
+    return true;
+}
 
 }  // namespace
 
@@ -25,6 +73,8 @@ void TForm1::Button34Click() {
 void TForm1::Button3Click() {
     WaitCursor wait(platform);
     const bool quendal = Edit8.text() == "quendal";
+    // A code typed with full-width characters is looked up as its ASCII code.
+    Edit1.setText(tables::normalizedCodeText(Edit1.text()));
 
     // Candidate data must be loaded before a kouho stock can be charted.
     if (Edit8.text() == "kouho") {
@@ -59,7 +109,7 @@ void TForm1::Button3Click() {
             : tables::lastRowWithCode(StringGrid10, 0, 1, StringGrid10.rowCount(), Edit1.text());
     if (position > 0)
         Edit1.setText(quendal ? StringGrid2.cell(position, 0) : StringGrid10.cell(0, position));
-    StringGrid3.setCell(1, 1, intToStr(position));
+    StringGrid3.setNumber(1, 1, position);
 
     if (position > 0) {
         StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
@@ -72,14 +122,14 @@ void TForm1::Button3Click() {
         const int copied = std::min(days, reach);
         if (quendal) {
             for (int row = 0; row <= copied; ++row)
-                StringGrid2.setCell(kSeriesColumn, row, StringGrid2.cell(position, row));
+                copyText(StringGrid2, kSeriesColumn, row, StringGrid2.cell(position, row));
             for (int row = 1; row <= copied; ++row)
-                StringGrid4.setCell(2, row, StringGrid2.cell(0, row));
+                copyText(StringGrid4, 2, row, StringGrid2.cell(0, row));
         } else {
             for (int day = 1; day <= copied; ++day)
-                StringGrid2.setCell(kSeriesColumn, day, StringGrid10.cell(day, position));
+                copyText(StringGrid2, kSeriesColumn, day, StringGrid10.cell(day, position));
             for (int day = 1; day <= copied; ++day)
-                StringGrid4.setCell(2, day, StringGrid10.cell(day, 0));
+                copyText(StringGrid4, 2, day, StringGrid10.cell(day, 0));
         }
     } else {
         // Neither table holds the stock: the quick collection brings its series, unless
@@ -104,12 +154,14 @@ void TForm1::Button3Click() {
         staleDatesNotice.visible = !calendarUpdated;
     }
 
-    Button4Click();
-    if (Edit3.text() == kCohen)
-        Button28Click();
-    else
-        Button5Click();
-    Button12Click();
+    if (!scaleAndIndexFromOneReading(*this)) {
+        Button4Click();
+        if (Edit3.text() == kCohen)
+            Button28Click();
+        else
+            Button5Click();
+        Button12Click();
+    }
     if (Button37.caption == "選別中") {
         Button38Click();
         Button39Click();

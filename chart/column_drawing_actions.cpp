@@ -1,6 +1,8 @@
 // The column drawing into the chart grid and the box-date grid, and the box click.
 #include "chart/column_drawing.h"
 
+#include <algorithm>
+
 #include "app/form.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
@@ -9,27 +11,37 @@ void TForm1::Button6Click() {
     WaitCursor wait(platform);
     int days = toInt(Edit2.text());
     StringGrid3.setCell(1, 4, chart::kFallingMark);
+    // One pass over the stored days: the days with a price cell are counted and the
+    // box indices read.
+    const int stored = std::max(0, std::min(days, StringGrid2.storedRowCount()));
+    std::vector<std::optional<int>> boxIndexByDay(static_cast<std::size_t>(stored) + 1);
+    std::vector<bool> otherText(static_cast<std::size_t>(stored) + 1);
     int counted = 0;
-    for (int row = 1; row <= std::min(days, StringGrid2.storedRowCount()); ++row)
+    for (int row = 1; row <= stored; ++row) {
         if (!StringGrid2.cell(layout::kSeriesColumn, row).empty()) ++counted;
+        const std::string& cell = StringGrid2.cell(layout::kBoxIndexColumn, row);
+        if (cell.empty()) continue;
+        boxIndexByDay[static_cast<std::size_t>(row)] = tryToInt(cell);
+        otherText[static_cast<std::size_t>(row)] = !boxIndexByDay[static_cast<std::size_t>(row)];
+    }
     if (counted < days) {
         Edit2.setText(intToStr(counted));
         days = counted;
     }
     // A day whose price cell holds " " has no box index; the chart then starts at the
-    // newest older day that has one.
+    // newest older day that has one. The days shown stay as counted.
     int start = days;
-    while (start >= 1 && !tryToInt(StringGrid2.cell(layout::kBoxIndexColumn, start))) --start;
+    while (start >= 1 && !boxIndexByDay[static_cast<std::size_t>(start)]) --start;
     if (start < 1) throwNotInteger(StringGrid2.cell(layout::kBoxIndexColumn, days));
-    if (start < days) Edit2.setText(intToStr(start));
-
-    std::vector<std::optional<int>> boxIndexByDay(static_cast<std::size_t>(start) + 1);
+    boxIndexByDay.resize(static_cast<std::size_t>(start) + 1);
+    // Other text in a box-index cell keeps the box of the day before.
     std::optional<int> cur;
     for (int day = start; day >= 1; --day) {
-        const std::string& cell = StringGrid2.cell(layout::kBoxIndexColumn, day);
-        if (cell.empty()) continue;
-        if (auto value = tryToInt(cell)) cur = value;  // other text keeps the day before's box
-        boxIndexByDay[static_cast<std::size_t>(day)] = cur;
+        auto& index = boxIndexByDay[static_cast<std::size_t>(day)];
+        if (index)
+            cur = index;
+        else if (otherText[static_cast<std::size_t>(day)])
+            index = cur;
     }
     StringGrid3.setCell(1, 7, StringGrid2.cell(layout::kBoxIndexColumn, start));
 
@@ -40,7 +52,7 @@ void TForm1::Button6Click() {
         StringGrid5.setCell(box.column, box.row, StringGrid4.cell(2, box.day));
     }
     StringGrid3.setCell(1, 4, drawing.rising ? chart::kRisingMark : chart::kFallingMark);
-    StringGrid3.setCell(1, 7, intToStr(drawing.lastBox));
+    StringGrid3.setNumber(1, 7, drawing.lastBox);
     StringGrid1.setColCount(drawing.lastColumn + 2);
     StringGrid5.setColCount(drawing.lastColumn + 2);
 }

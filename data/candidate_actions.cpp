@@ -2,6 +2,7 @@
 // Only line 0 (the dates) and the lines of the screening range are cut into fields.
 #include "app/form.h"
 #include "data/text_file.h"
+#include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
 
@@ -48,12 +49,15 @@ void TForm1::Button32Click() {
 
 void TForm1::Button31Click() {
     if (Edit8.text() == "quendal") return;
-    if (toInt(codeKey(Edit6.text())) < 1301) Edit6.setText("1301");
-    if (toInt(codeKey(Edit7.text())) > 9997) Edit7.setText("9997");
+    Edit6.setText(tables::normalizedCodeText(Edit6.text()));
+    Edit7.setText(tables::normalizedCodeText(Edit7.text()));
+    // Codes with a letter are ordered as text among the digit codes.
+    if (tables::compareCodes(Edit6.text(), "1301") < 0) Edit6.setText("1301");
+    if (tables::compareCodes(Edit7.text(), "9997") > 0) Edit7.setText("9997");
     if (StringGrid3.cell(1, 16) == "1") return;  // loaded already; nothing to chart
 
-    toInt(codeKey(StringGrid3.cell(1, 13)));
-    toInt(codeKey(StringGrid3.cell(1, 14)));
+    tables::checkCode(StringGrid3.cell(1, 13));
+    tables::checkCode(StringGrid3.cell(1, 14));
     Panel5.visible = false;
     toInt(StringGrid3.cell(3, 13));
     if (StringGrid3.cell(1, 16) == "0") {

@@ -19,10 +19,20 @@ std::string readBytes(const Path& path) {
     if (std::filesystem::is_directory(path, error)) throwCannotOpen(pathText(path));
     std::ifstream in(path, std::ios::binary);
     if (!in) throwCannotOpen(pathText(path));
-    std::ostringstream content;
-    content << in.rdbuf();
+    // Read at once into a string of the file's size (large files are read whole), then
+    // whatever more there is.
+    std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path, error)), '\0');
+    if (error) bytes.clear();
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throwCannotOpen(pathText(path));
-    return std::move(content).str();
+    if (in) {
+        std::ostringstream rest;
+        rest << in.rdbuf();
+        bytes += std::move(rest).str();
+    }
+    if (in.bad()) throwCannotOpen(pathText(path));
+    return bytes;
 }
 
 namespace {

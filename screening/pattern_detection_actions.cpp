@@ -72,7 +72,7 @@ bool recordPattern(TForm1& form, Pattern pattern, const screening::ChartCells& c
         ++count;
         form.StringGrid11.setCell(screening::listColumn(pattern), count, form.Edit1.text());
     }
-    settings.setCell(col, row, intToStr(count));
+    settings.setNumber(col, row, count);
     return found;
 }
 
@@ -99,7 +99,7 @@ void TForm1::Button38Click() {
     const screening::ColumnBuild build = screening::buildScreeningColumns(boxes);
     if (oldestBadDay > 0 && oldestBadDay <= build.startDay)
         throwNotInteger(StringGrid2.cell(kBoxIndexColumn, oldestBadDay));
-    if (build.startDay < shown) Edit2.setText(intToStr(build.startDay));
+    if (build.countedDays < shown) Edit2.setText(intToStr(build.countedDays));
 
     for (const screening::MarkedBox& box : build.boxes) {
         StringGrid1.setCell(
@@ -114,7 +114,7 @@ void TForm1::Button38Click() {
     StringGrid3.setCell(
         1, 4, std::string(build.rising ? screening::kRisingMark : screening::kFallingMark));
     StringGrid3.setCell(1, 7, build.level ? intToStr(*build.level) : std::string());
-    StringGrid3.setCell(1, 17, intToStr(build.lastColumn));
+    StringGrid3.setNumber(1, 17, build.lastColumn);
     StringGrid1.setColCount(build.lastColumn + 2);
     StringGrid5.setColCount(build.lastColumn + 2);
 }

@@ -73,7 +73,8 @@ ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDa
     for (const auto& box : boxByDay) counted += box.has_value() ? 1 : 0;
     // Days without a box index lower the days used; when the oldest of them still has
     // none, the build starts at the newest day above it that has one.
-    int start = std::min(counted, shown);
+    build.countedDays = std::min(counted, shown);
+    int start = build.countedDays;
     while (start > 0 && !boxOf(start)) --start;
     build.startDay = start;
     if (start == 0) return build;

@@ -79,6 +79,9 @@ struct ColumnRecords {
 };
 
 struct ColumnBuild {
+    // The days that have a box index, when fewer than the days shown: the days shown
+    // are lowered to this count.
+    int countedDays = 0;
     // The oldest day used: the days shown lowered to the days that have a box index,
     // and further to the newest of those days at or above it. 0 when no day has one.
     int startDay = 0;

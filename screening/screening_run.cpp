@@ -15,9 +15,9 @@ int rangeRow(const WorkingTable& codeTable, std::string_view code) {
     const int rows = codeTable.rowCount();
     int row = tables::lastRowWithCode(codeTable, 0, 1, rows, code);
     if (row > 0) return row;
-    const int wanted = toInt(codeKey(code));
+    tables::checkCode(code);
     for (int r = 1; r < rows; ++r)
-        if (toInt(codeKey(codeTable.cell(0, r))) < wanted) row = r;
+        if (tables::compareCodes(codeTable.cell(0, r), code) < 0) row = r;
     return row;
 }
 

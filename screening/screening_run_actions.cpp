@@ -22,6 +22,12 @@ std::string codeTableText(const TForm1& form, int row) {
     return row >= 0 ? form.StringGrid8.cell(0, row) : std::string();
 }
 
+// Codes typed with full-width characters are looked up as their ASCII codes.
+void normalizeRangeFields(TForm1& form) {
+    form.Edit6.setText(tables::normalizedCodeText(form.Edit6.text()));
+    form.Edit7.setText(tables::normalizedCodeText(form.Edit7.text()));
+}
+
 // Sizes and numbers the list so that the longest column shows whole, and leaves
 // screening mode.
 void finishScreening(TForm1& form) {
@@ -76,6 +82,7 @@ void runScreeningPass(TForm1& form) {
 void TForm1::Button33Click() {
     WorkingTable& settings = StringGrid3;
     const bool quendal = quendalMode(*this);
+    normalizeRangeFields(*this);
 
     const int start = screening::rangeRow(StringGrid8, Edit6.text());
     settings.setCell(3, 13, intToStr(start));
@@ -97,8 +104,9 @@ void TForm1::Button33Click() {
 }
 
 void TForm1::Button37Click() {
+    normalizeRangeFields(*this);
     Edit1.setText(Edit6.text());
-    if (toInt(codeKey(Edit1.text())) > toInt(codeKey(Edit7.text()))) return;
+    if (tables::compareCodes(Edit1.text(), Edit7.text()) > 0) return;
 
     // Also rows a longer earlier list showed beyond the usual 800.
     const int clearedRows = std::max(kClearedListRows, StringGrid11.rowCount() - 1);

@@ -61,8 +61,9 @@ void TForm1::Button27Click() {
     const int p = position(*this);
     if (quendal) {
         // At the first stock column, and when the last chart found no stock
-        // (position 0), the first stock is charted.
-        const int previous = std::clamp(p - 1, 1, kLastStockColumn);
+        // (position 0), the first stock is charted; otherwise the header of the column
+        // before the position, whatever that column is.
+        const int previous = p >= 2 ? p - 1 : 1;
         Edit1.setText(stockHeader(*this, previous));
     } else {
         // At the range start row, and when the last chart found no stock, the first

@@ -1,5 +1,8 @@
 #pragma once
-// Finding a stock code in a table: the last matching entry wins.
+// Stock codes: finding one in a table (the last matching entry wins), ordering codes,
+// and a code field's text made ready for lookup. Codes are four characters, digits or,
+// for codes issued since 2024, digits and capital letters ("130A").
+#include <string>
 #include <string_view>
 
 #include "tables/convert.h"
@@ -8,13 +11,8 @@
 namespace tables {
 
 // The last row in [first, end) whose cell in the column has the code; 0 when none does.
-inline int lastRowWithCode(const WorkingTable& table, int col, int first, int end,
-                           std::string_view code) {
-    int found = 0;
-    for (int row = first; row < end; ++row)
-        if (sameCode(table.cell(col, row), code)) found = row;
-    return found;
-}
+// A table searched again unchanged is searched through an index.
+int lastRowWithCode(const WorkingTable& table, int col, int first, int end, std::string_view code);
 
 // The last column in [first, end) whose cell in the row has the code; 0 when none does.
 inline int lastColumnWithCode(const WorkingTable& table, int row, int first, int end,
@@ -39,5 +37,24 @@ inline std::string_view stockName(const WorkingTable& codeTable, std::string_vie
     const int row = lastRowWithCode(codeTable, 0, 1, codeTable.rowCount(), codeText);
     return nameAfterCode(row > 0 ? std::string_view(codeTable.cell(0, row)) : codeText);
 }
+
+// A code with a letter: four ASCII digits and capital letters, the first a digit, at
+// least one a letter.
+bool isLetterCode(std::string_view key);
+
+// Orders two codes by their first four characters: as whole numbers, or as text when
+// either is a code with a letter (for digit codes both orders agree). Negative, zero or
+// positive. A digit code that is no whole number fails as toInt does.
+int compareCodes(std::string_view a, std::string_view b);
+
+// Fails as toInt does unless the first four characters are a whole number or a code
+// with a letter.
+void checkCode(std::string_view text);
+
+// The text of a code or range field as an input method may give it, ready for lookup:
+// within the first four characters (the code) full-width digits and letters become
+// ASCII, and when the code begins with a digit its letters become capitals. The rest
+// of the text (a name) stays as it is.
+std::string normalizedCodeText(std::string_view text);
 
 }  // namespace tables

@@ -1,6 +1,7 @@
 #include "tables/convert.h"
 
 #include <locale.h>
+#include <charconv>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +28,7 @@ locale_t cLocale() {
 
 }  // namespace
 
-std::optional<int> tryToInt(std::string_view text) {
+std::optional<int> convert_detail::parseInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
@@ -61,8 +62,7 @@ std::optional<int> tryToInt(std::string_view text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-int toInt(std::string_view text) {
-    if (auto value = tryToInt(text)) return *value;
+void convert_detail::throwNotInt(std::string_view text) {
     throwNotInteger(text);
 }
 
@@ -101,7 +101,9 @@ long double toFloat(std::string_view text) {
 }
 
 std::string intToStr(long long value) {
-    return std::to_string(value);
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
 }
 
 std::string_view firstChars(std::string_view text, std::size_t n) {

@@ -6,11 +6,35 @@
 #include <string>
 #include <string_view>
 
+namespace convert_detail {
+// Plain decimal digits, the text of nearly every cell, up to nine of them.
+inline bool plainDigits(std::string_view text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int result = 0;
+    for (const char c : text) {
+        const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (digit > 9) return false;
+        result = result * 10 + static_cast<int>(digit);
+    }
+    value = result;
+    return true;
+}
+std::optional<int> parseInt(std::string_view text);
+[[noreturn]] void throwNotInt(std::string_view text);
+}  // namespace convert_detail
+
 // A whole number as the tables write it: optional leading spaces, a sign,
 // decimal digits (or '$' and hex digits), within 32 bits.
 // Throws EConvertError "'%s' は整数ではありません".
-int toInt(std::string_view text);
-std::optional<int> tryToInt(std::string_view text);
+inline std::optional<int> tryToInt(std::string_view text) {
+    if (int value; convert_detail::plainDigits(text, value)) return value;
+    return convert_detail::parseInt(text);
+}
+inline int toInt(std::string_view text) {
+    if (int value; convert_detail::plainDigits(text, value)) return value;
+    if (const auto value = convert_detail::parseInt(text)) return *value;
+    convert_detail::throwNotInt(text);
+}
 
 // A real number with '.' as the decimal point, converted correctly rounded to
 // the x87 extended format. Throws EConvertError "'%s' は浮動小数点数ではありません".

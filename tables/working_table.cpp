@@ -1,6 +1,8 @@
 #include "tables/working_table.h"
 
 #include <algorithm>
+#include <atomic>
+#include <charconv>
 
 #include "tables/comma_text.h"
 #include "tables/errors.h"
@@ -15,29 +17,66 @@ WorkingTable::WorkingTable(int colCount, int rowCount, int fixedCols, int fixedR
       fixedCols_(fixedCols),
       fixedRows_(fixedRows) {}
 
-const std::string& WorkingTable::cell(int col, int row) const {
-    if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= rows_.size()) return kEmpty;
-    const auto& cells = rows_[static_cast<std::size_t>(row)];
-    if (static_cast<std::size_t>(col) >= cells.size()) return kEmpty;
-    return cells[static_cast<std::size_t>(col)];
+std::uint64_t WorkingTable::Serial::next() {
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
+
+const std::string& WorkingTable::empty() {
+    return kEmpty;
+}
+
+namespace {
+
+// Short cells are compared in place; a library call would cost more than the bytes.
+bool sameText(const std::string& cell, const char* text, std::size_t size) {
+    if (cell.size() != size) return false;
+    if (size > 16) return std::char_traits<char>::compare(cell.data(), text, size) == 0;
+    for (std::size_t i = 0; i < size; ++i)
+        if (cell[i] != text[i]) return false;
+    return true;
+}
+
+}  // namespace
 
 void WorkingTable::setCell(int col, int row, std::string text) {
     if (col < 0) throwListIndex(col);
     if (row < 0) throwListIndex(row);
+    if (std::string* cell =
+            storedCell(static_cast<std::size_t>(col), static_cast<std::size_t>(row))) {
+        // Charting the same stock again writes mostly the texts the cells hold.
+        if (sameText(*cell, text.data(), text.size())) return;
+        ++revision_;
+        *cell = std::move(text);
+        return;
+    }
+    storeNew(static_cast<std::size_t>(col), static_cast<std::size_t>(row), std::move(text));
+}
+
+void WorkingTable::setNumber(int col, int row, long long value) {
+    if (col < 0) throwListIndex(col);
+    if (row < 0) throwListIndex(row);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const auto size = static_cast<std::size_t>(end - digits);
+    if (std::string* cell =
+            storedCell(static_cast<std::size_t>(col), static_cast<std::size_t>(row))) {
+        if (sameText(*cell, digits, size)) return;
+        ++revision_;
+        cell->assign(digits, size);
+        return;
+    }
+    storeNew(static_cast<std::size_t>(col), static_cast<std::size_t>(row),
+             std::string(digits, size));
+}
+
+void WorkingTable::storeNew(std::size_t col, std::size_t row, std::string text) {
+    if (text.empty()) return;  // cells never written are empty already
     ++revision_;
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(col);
-    if (r >= rows_.size()) {
-        if (text.empty()) return;
-        rows_.resize(r + 1);
-    }
-    auto& cells = rows_[r];
-    if (c >= cells.size()) {
-        if (text.empty()) return;
-        cells.resize(c + 1);
-    }
-    cells[c] = std::move(text);
+    if (row >= rows_.size()) rows_.resize(row + 1);
+    auto& cells = rows_[row];
+    if (col >= cells.size()) cells.resize(col + 1);
+    cells[col] = std::move(text);
 }
 
 void WorkingTable::setColCount(int count) {
@@ -54,13 +93,23 @@ void WorkingTable::setRowCount(int count) {
 
 void WorkingTable::clearRow(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-    rows_[static_cast<std::size_t>(row)].clear();
+    // The cells stay in place, empty: a chart cleared and drawn again writes into them.
+    // Long texts give their memory back.
+    for (std::string& cell : rows_[static_cast<std::size_t>(row)]) {
+        if (cell.capacity() > std::string().capacity())
+            std::string().swap(cell);
+        else
+            cell.clear();
+    }
     ++revision_;
 }
 
 void WorkingTable::fillRow(int row, std::vector<std::string> fields) {
     if (row < 0) throwListIndex(row);
-    clearRow(row);
+    if (static_cast<std::size_t>(row) < rows_.size()) {
+        rows_[static_cast<std::size_t>(row)].clear();
+        ++revision_;
+    }
     if (fields.size() > static_cast<std::size_t>(colCount_))
         fields.resize(static_cast<std::size_t>(colCount_));
     if (fields.empty()) return;

@@ -11,8 +11,15 @@ class WorkingTable {
     WorkingTable(int colCount, int rowCount, int fixedCols = 1, int fixedRows = 1);
 
     // Empty text when never written; never fails for large coordinates.
-    const std::string& cell(int col, int row) const;
+    const std::string& cell(int col, int row) const {
+        if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= rows_.size()) return empty();
+        const auto& cells = rows_[static_cast<std::size_t>(row)];
+        if (static_cast<std::size_t>(col) >= cells.size()) return empty();
+        return cells[static_cast<std::size_t>(col)];
+    }
     void setCell(int col, int row, std::string text);
+    // The number as decimal text, as setCell(col, row, intToStr(value)) writes it.
+    void setNumber(int col, int row, long long value);
 
     int colCount() const { return colCount_; }
     int rowCount() const { return rowCount_; }
@@ -45,12 +52,33 @@ class WorkingTable {
 
     // Grows with every change of a cell or a count, so a view can tell it is stale.
     std::uint64_t revision() const { return revision_; }
+    // Differs between any two tables, alive or gone (a copy is another table): with
+    // the revision it tells whether something derived from the cells still holds.
+    std::uint64_t serial() const { return serial_.value; }
 
   private:
+    static const std::string& empty();
+    // The cell in place when it is stored, else nothing.
+    std::string* storedCell(std::size_t col, std::size_t row) {
+        return row < rows_.size() && col < rows_[row].size() ? &rows_[row][col] : nullptr;
+    }
+    // Stores text into a cell not stored yet.
+    void storeNew(std::size_t col, std::size_t row, std::string text);
+
     std::vector<std::vector<std::string>> rows_;
     int colCount_;
     int rowCount_;
     int fixedCols_;
     int fixedRows_;
     std::uint64_t revision_ = 0;
+    struct Serial {
+        Serial() : value(next()) {}
+        Serial(const Serial&) : value(next()) {}
+        Serial& operator=(const Serial&) {
+            value = next();
+            return *this;
+        }
+        static std::uint64_t next();
+        std::uint64_t value;
+    } serial_;
 };

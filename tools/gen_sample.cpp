@@ -12,11 +12,12 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: dravik-gen-sample --out DIR [--days N] [--stocks N] [--bench]\n"
+    std::cerr << "usage: dravik-gen-sample --out DIR [--days N] [--stocks N] [--bench] [--market]\n"
                  "       dravik-gen-sample --list-planted\n"
                  "  --days N    trading days of the price file (default 1200)\n"
                  "  --stocks N  stock columns of the price file, 1 to 197 (default 197)\n"
                  "  --bench     the benchmark size: 4000 days\n"
+                 "  --market    about 4000 codes, some with a letter (130A)\n"
                  "  --list-planted  the codes whose newest columns were shaped on purpose\n";
     return 2;
 }
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
             if (!readCount(argv[++i], options.stocks)) return usage();
         } else if (arg == "--bench") {
             options.days = 4000;
+        } else if (arg == "--market") {
+            options.market = true;
         } else if (arg == "--list-planted") {
             for (const auto& stock : sample::plantedStocks()) {
                 std::cout << stock.code << " " << stock.design << " +" << stock.offset << "\n";

@@ -197,7 +197,8 @@ std::vector<int> plantedPath(const Design& design, int offset, Rng& rng) {
 // the newest days do not depend on how many days are asked for.
 
 struct Stock {
-    int code = 0;
+    int code = 0;      // also the seed of its prices and name
+    std::string text;  // the code as the files write it: "1301", or "130A"
     std::string name;
     int design = -1;  // index into designs(), -1 for a plain random walk
     int offset = 0;
@@ -274,14 +275,28 @@ std::string nameOf(int code) {
     return "見本" + sectorOf(code) + kSounds[h % 20] + kSounds[(h / 20) % 20];
 }
 
-// About 3500 codes from 1301 to 9997, always with the planted ones and never 6000,
-// so that the default screening range starts at the code just below it.
-std::vector<Stock> codeList() {
+// About 3500 codes from 1301 to 9997 (4000 and some with a letter for the market),
+// always with the planted ones and never 6000, so that the default screening range
+// starts at the code just below it.
+std::vector<Stock> codeList(bool market = false) {
     std::vector<Stock> stocks;
+    const std::uint64_t share = market ? 460 : 403;
     for (int code = 1301; code <= 9997; ++code) {
         const bool listed =
-            code == 1301 || code == 9997 || mix(static_cast<std::uint64_t>(code)) % 1000 < 403;
-        if (listed && code != 6000) stocks.push_back({code, nameOf(code)});
+            code == 1301 || code == 9997 || mix(static_cast<std::uint64_t>(code)) % 1000 < share;
+        if (listed && code != 6000) stocks.push_back({code, std::to_string(code), nameOf(code)});
+    }
+    if (market) {
+        // Codes issued with a letter: "130A" lies between 1309 and 1310. Their numbers,
+        // above every digit code, only seed prices and names.
+        for (int prefix = 130; prefix <= 999; ++prefix) {
+            if (prefix == 600 || mix(static_cast<std::uint64_t>(prefix) ^ 0xA1) % 100 >= 8)
+                continue;
+            const int seed = 10000 + prefix;
+            stocks.push_back({seed, std::to_string(prefix) + "A", nameOf(seed)});
+        }
+        std::sort(stocks.begin(), stocks.end(),
+                  [](const Stock& a, const Stock& b) { return a.text < b.text; });
     }
     // Planted stocks: spread over 6001..6989, three depth variants of every design.
     std::vector<int> inRange;
@@ -359,7 +374,7 @@ std::vector<PriceColumn> priceColumns(const std::vector<Stock>& stocks, const Op
     for (std::size_t c = 0; c < columns.size(); ++c) {
         auto& column = columns[c];
         const int code = column.stock->code;
-        const std::string codeText = std::to_string(code);
+        const std::string& codeText = column.stock->text;
         if (c + 1 == 7) {
             // One header of a code and a name with a space between, quoted so that it
             // stays one column.
@@ -435,7 +450,7 @@ std::vector<std::string> candidateFileLines(const std::vector<Stock>& stocks,
     for (const auto& stock : stocks) {
         Rng rng(seedOf(stock.code, 0xCA2D));
         const auto prices = seriesOf(stock, kCandidateDays);
-        std::string line = std::to_string(stock.code) + stock.name;
+        std::string line = stock.text + stock.name;
         // Rows near the ends of the default range and the planted ones stay whole.
         const bool plain = stock.design < 0 && !keepWhole.count(stock.code) &&
                            !(stock.code >= 5990 && stock.code <= 6010) &&
@@ -476,8 +491,7 @@ std::vector<std::string> candidateFileLines(const std::vector<Stock>& stocks,
 std::vector<std::string> codeListLines(const std::vector<Stock>& stocks) {
     std::vector<std::string> lines{
         "0000\t見本データ（生成された架空の銘柄です。実在の株価ではありません）"};
-    for (const auto& stock : stocks)
-        lines.push_back(std::to_string(stock.code) + "\t" + stock.name);
+    for (const auto& stock : stocks) lines.push_back(stock.text + "\t" + stock.name);
     return lines;
 }
 
@@ -549,7 +563,7 @@ void writeSampleRoot(const Options& options) {
         std::filesystem::create_directories(path.parent_path());
     }
 
-    const auto stocks = codeList();
+    const auto stocks = codeList(options.market);
     const auto days =
         tradingDaysBack(kNewestDay, std::max({options.days, kDateFileRows, kCandidateDays}));
     const auto columns = priceColumns(stocks, options);

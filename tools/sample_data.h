@@ -12,6 +12,9 @@ struct Options {
     std::filesystem::path out;
     int days = 1200;   // trading days of the price file
     int stocks = 197;  // stock columns of the price file
+    // The size of the whole market: about 4000 listed codes, some of them with a letter
+    // ("130A"), for the benchmarks.
+    bool market = false;
 };
 
 // The shapes planted at the end of some series, one per screening pattern family.

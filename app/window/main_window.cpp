@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -189,7 +190,15 @@ void MainWindow::applySectionSizes() {
     const QFontMetrics metrics(chart_->verticalHeader()->font());
     const QString widest = QString::number(std::max(1, form_.StringGrid1.rowCount() - 1));
     chart_->verticalHeader()->setFixedWidth(std::max(15, metrics.horizontalAdvance(widest) + 4));
-    if (chartModel_->columnCount() > 0) chart_->setColumnWidth(0, 40);
+    // The level column is 40 pixels, widened as far as its widest level needs.
+    if (chartModel_->columnCount() > 0) {
+        const QFontMetrics cellMetrics(chart_->font());
+        int widest = 0;
+        for (int row = 0; row < form_.StringGrid1.rowCount(); ++row)
+            widest =
+                std::max(widest, cellMetrics.horizontalAdvance(qt(form_.StringGrid1.cell(1, row))));
+        chart_->setColumnWidth(0, std::max(40, widest + 6));
+    }
 
     boxDates_->horizontalHeader()->setDefaultSectionSize(30);
     boxDates_->horizontalHeader()->setFixedHeight(13);
@@ -198,7 +207,11 @@ void MainWindow::applySectionSizes() {
 
     results_->horizontalHeader()->setFixedHeight(20);
     results_->verticalHeader()->setDefaultSectionSize(20);
-    results_->verticalHeader()->setFixedWidth(kResultsWidths[0]);
+    // The row numbers of a long list get the width they need.
+    const QString widestNumber = QString::number(std::max(1, form_.StringGrid11.rowCount() - 1));
+    results_->verticalHeader()->setFixedWidth(std::max(
+        kResultsWidths[0],
+        QFontMetrics(results_->verticalHeader()->font()).horizontalAdvance(widestNumber) + 4));
     for (int column = 0; column < resultsModel_->columnCount(); ++column) {
         const int tableColumn = column + 1;
         results_->setColumnWidth(column, tableColumn < static_cast<int>(kResultsWidths.size())
@@ -310,6 +323,8 @@ void MainWindow::bindEvents() {
                                                {"Label3", &TForm1::Label3DblClick},
                                                {"Label6", &TForm1::Label6DblClick}})
         onDoubleClick(panel2_->findChild<QLabel*>(name), handler);
+    // The mode field is switched by a click, never typed into.
+    edits_.at(8)->setReadOnly(true);
     edits_.at(8)->installEventFilter(this);
 
     chart_->viewport()->installEventFilter(this);
@@ -421,6 +436,8 @@ void MainWindow::syncFromForm() {
     button37_->setText(qt(form_.Button37.caption));
 
     const bool chartChanged = chartModel_->refresh();
+    // A selection left from the chart before would look like a mark on the new one.
+    if (chartChanged) chart_->selectionModel()->clear();
     boxDateModel_->refresh();
     const bool resultsChanged = resultsModel_->refresh();
     if (chartChanged || resultsChanged) applySectionSizes();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tables/convert.h"
 #include "tests/support.h"
 
 namespace {
@@ -22,6 +23,19 @@ TEST(PercentageLevels, TwoPercentFromTwoThousand) {
 TEST(PercentageLevels, FlatSeriesHasOneLevelAndTheScaleStopsAtThreeThousandSteps) {
     EXPECT_EQ(chart::percentageLevels(500, 500, 0.015L), Levels{500});
     EXPECT_EQ(chart::percentageLevels(100000000, 0, 0.002L).size(), 3001u);
+}
+
+TEST(PercentageLevels, TruncatedProductsInTheX87Format) {
+    // Each case comes out otherwise in double or in a 128-bit long double.
+    struct Case {
+        long long high;
+        const char* ratio;
+        long long next;
+    };
+    for (const Case& c :
+         {Case{500, "0.066", 467}, Case{17000, "0.039", 16337}, Case{2150, "0.06", 2021}})
+        EXPECT_EQ(chart::percentageLevels(c.high, 0, toFloat(c.ratio))[1], c.next)
+            << c.high << " at " << c.ratio;
 }
 
 TEST(CohenLadder, HoldsTheFixedLevels) {
@@ -91,6 +105,57 @@ TEST_F(ScaleOnForm, CohenScaleStartsInRowOne) {
     range("1234", "1225");
     form->Button28Click();
     EXPECT_EQ(form->StringGrid1.rowCount(), 3);
+}
+
+TEST_F(ScaleOnForm, PercentageScaleStopsAfterThreeThousandStepsWithRowCount3004) {
+    range("100000000", "1");
+    form->Edit3.setText("0.002");
+    form->Button5Click();
+    for (WorkingTable* grid : {&form->StringGrid1, &form->StringGrid5}) {
+        EXPECT_EQ(grid->rowCount(), 3004);
+        EXPECT_EQ(grid->cell(0, 3002), "3001");
+        EXPECT_NE(grid->cell(1, 3002), "");
+        EXPECT_EQ(grid->cell(1, 3003), "");
+    }
+}
+
+TEST_F(ScaleOnForm, CohenScaleAboveTheLadderStartsWithARowWithoutLevel) {
+    range("150000000", "90000000");
+    form->Button28Click();
+    for (WorkingTable* grid : {&form->StringGrid1, &form->StringGrid5}) {
+        EXPECT_EQ(grid->cell(0, 1), "1");
+        EXPECT_EQ(grid->cell(1, 1), "");
+        EXPECT_EQ(grid->cell(0, 2), "2");
+        EXPECT_EQ(grid->cell(1, 2), "100000000");
+        EXPECT_EQ(grid->cell(0, 11), "11");
+        EXPECT_EQ(grid->cell(1, 11), "91000000");  // the first level above the lowest
+        EXPECT_EQ(grid->rowCount(), 13);
+    }
+    range("150000000", "120000000");  // no level above the lowest either
+    form->Button28Click();
+    EXPECT_EQ(form->StringGrid1.cell(0, 1), "1");
+    EXPECT_EQ(form->StringGrid1.rowCount(), 3);
+}
+
+TEST_F(ScaleOnForm, BoxIndexingGoesOldestFirstAndAPriceInNoBoxKeepsTheOlderIndex) {
+    range("1000", "970");
+    form->Button5Click();  // 1000, 985, 970 in rows 2 to 4, row count 6
+    struct Case {
+        std::vector<std::string> prices, indices;  // rows 1 (newest) on
+    };
+    for (const Case& c : {Case{{"990", "", "975", "1000", "980"}, {"1", "", "2", "1", "2"}},
+                          // Above the highest level: no box; the oldest day then has index 0.
+                          Case{{"1010", "980", "1010", "1010"}, {"2", "2", "0", "0"}},
+                          Case{{" ", "970", "900"}, {"", "3", "3"}}}) {
+        form->Edit2.setText(std::to_string(c.prices.size()));
+        for (std::size_t i = 0; i < c.prices.size(); ++i)
+            form->StringGrid2.setCell(199, static_cast<int>(i) + 1, c.prices[i]);
+        form->run(&TForm1::Button12Click);
+        ASSERT_TRUE(platform.errors.empty()) << platform.errors.front();
+        for (std::size_t i = 0; i < c.indices.size(); ++i)
+            EXPECT_EQ(form->StringGrid2.cell(198, static_cast<int>(i) + 1), c.indices[i])
+                << c.prices[0] << ", row " << i + 1;
+    }
 }
 
 TEST_F(ScaleOnForm, ARatioThatIsNotANumberStopsWithTheMessage) {

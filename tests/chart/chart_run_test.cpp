@@ -60,7 +60,13 @@ TEST_F(ChartRun, DrawsAFallingThenRisingChartWithDatesUnderTheBoxes) {
     EXPECT_EQ(mark(3, 4), "×");
     EXPECT_EQ(mark(3, 2), "×");
     EXPECT_EQ(form->StringGrid1.colCount(), 5);
+    EXPECT_EQ(form->StringGrid5.colCount(), 5);
     EXPECT_EQ(form->StringGrid5.cell(2, 3), form->StringGrid2.cell(0, 2));
+    // The drawing leaves the last column's direction and box, and the days it drew.
+    EXPECT_EQ(form->StringGrid3.cell(1, 4), "×");
+    EXPECT_EQ(form->StringGrid3.cell(1, 7), "1");
+    EXPECT_EQ(form->Edit2.text(), "3");
+    EXPECT_EQ(form->StringGrid2.cell(198, 2), "4");
     // A click on a box shows its level and date; on an empty cell nothing.
     form->StringGrid1MouseUp(3, 2);
     EXPECT_EQ(form->Edit5.text(), "1000");
@@ -94,7 +100,8 @@ TEST_F(ChartRun, AStockListedAfterTheFirstShownDayStillCharts) {
     form->Edit2.setText("10");
     chart("1301");
     EXPECT_TRUE(platform.errors.empty()) << platform.errors.front();
-    EXPECT_EQ(form->Edit2.text(), "9");
+    // Drawing starts at day 9; the days shown stay as the priced days counted.
+    EXPECT_EQ(form->Edit2.text(), "10");
     EXPECT_EQ(mark(3, 4), "×");
 }
 
@@ -128,6 +135,27 @@ TEST_F(ChartRun, CohenMethodDrawsFromRowOne) {
     EXPECT_EQ(mark(3, 1), "×");   // the rise to 1234 reaches row 1
 }
 
+TEST_F(ChartRun, CohenPricesAboveTheLadderDrawFromRowOne) {
+    stock(1, "1301", {"150000000", "90000000", "150000000"});
+    form->Edit2.setText("3");
+    form->Edit3.setText("コーエン");
+    chart("1301");
+    ASSERT_TRUE(platform.errors.empty()) << platform.errors.front();
+    EXPECT_EQ(mark(2, 11), "〇");  // the fall to the first level above 90000000
+    EXPECT_EQ(mark(3, 1), "×");    // the rise above 100000000 reaches row 1
+}
+
+TEST_F(ChartRun, CodesTypedFullWidthOrWithALetterAreFound) {
+    stock(1, "6218見本", {"1000", "985", "970", "955", "940"});
+    stock(2, "130A見本新興", {"1000", "1015", "1030", "1045", "1060"});
+    for (const auto& [typed, found] : std::vector<std::pair<std::string, std::string>>{
+             {"６２１８", "6218見本"}, {"１３０ａ", "130A見本新興"}, {"130a", "130A見本新興"}}) {
+        chart(typed);
+        EXPECT_EQ(form->Edit1.text(), found) << typed;
+    }
+    EXPECT_TRUE(platform.errors.empty()) << platform.errors.front();
+}
+
 TEST_F(ChartRun, BadNumbersEndTheRunWithTheirMessage) {
     stock(1, "1301", {"1000", "abc", "980", "970", "960"});
     chart("1301");
@@ -154,6 +182,21 @@ TEST_F(ChartRun, KouhoModeWithoutCandidateDataAsksForTheLoad) {
     chart("6752");
     EXPECT_TRUE(form->Panel5.visible);
     EXPECT_EQ(form->Panel5.caption, "ｋｏｕｈｏデータを読み込んでください。");
+}
+
+TEST_F(ChartRun, KouhoModeWithACodeOutsideTheCodeListAsksToCheckIt) {
+    form->Edit8.setText("kouho");
+    form->StringGrid8.setRowCount(2);
+    form->StringGrid8.setCell(0, 1, "1301,見本水産");
+    form->StringGrid10.setCell(5, 0, "2001/09/05");  // the candidate dates are loaded
+    form->Button37.caption = "選別中";
+    form->StringGrid1.setCell(40, 3, "sentinel");
+    chart("6752");
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"コードを確認して下さい。"});
+    EXPECT_EQ(form->Button37.caption, "選別");
+    EXPECT_EQ(form->StringGrid3.cell(3, 15), "0");
+    EXPECT_EQ(form->StringGrid1.cell(40, 3), "sentinel");  // nothing cleared or drawn
+    EXPECT_FALSE(form->Panel5.visible);
 }
 
 TEST_F(ChartRun, KouhoModeChartsACandidateRow) {

@@ -158,6 +158,31 @@ TEST_F(CandidateLoad, ASavedRangeCodeThatIsNoNumberStopsBeforeLoading) {
     EXPECT_EQ(candidate(0, 1), "");
 }
 
+TEST_F(CandidateLoad, CodesWithALetterTakeTheirPlaceInTheRangeAndAreScreened) {
+    const std::vector<std::string> lines = {"1301見本水産", "130A見本新興", "1332見本食品",
+                                            "135A見本電池", "5000見本電機"};
+    codes(lines);
+    std::vector<std::vector<std::string>> series(lines.size(), kDoubleTop);
+    for (auto& days : series)
+        while (days.size() < 12) days.insert(days.begin(), days.front());
+    candidateFile(lines, series);
+    form->Edit6.setText("１３０ａ");  // as an input method gives it
+    form->Edit7.setText("5000");
+    load();
+    EXPECT_EQ(firstError(), "");
+    EXPECT_EQ(setting(3, 13), "2");
+    EXPECT_EQ(form->Edit6.text(), "130A見本新興");
+    EXPECT_EQ(form->Edit1.text(), "130A見本新興");  // charted
+    EXPECT_EQ(setting(1, 1), "2");
+    form->run(&TForm1::Button37Click);
+    EXPECT_EQ(firstError(), "");
+    EXPECT_EQ(listed(1), (std::vector<std::string>{"1332見本食品", "135A見本電池"}));
+    // A digit code between 1301 and 130A starts the range at 1301.
+    form->Edit6.setText("1305");
+    form->run(&TForm1::Button33Click);
+    EXPECT_EQ(setting(3, 13), "1");
+}
+
 TEST_F(CandidateLoad, ScreeningAfterTheLoadStartsAtTheFirstCodeAtOrAboveTheStartCode) {
     std::vector<std::vector<std::string>> series(kCodes.size(), kDoubleTop);
     for (auto& days : series)

@@ -108,7 +108,8 @@ TEST(ScreeningColumnBuildCells, OldestCountedDayWithoutIndexStartsAtTheNextDayTh
     TForm1& form = *f.form;
     laySeries(form, "1301", {std::nullopt, 40, std::nullopt, 10, 11, 12, 13, 14, 15, 16});
     form.Button38Click();
-    EXPECT_EQ(form.Edit2.text(), "7");
+    // The build starts at day 7; the days shown stay as the days counted.
+    EXPECT_EQ(form.Edit2.text(), "8");
     EXPECT_EQ(form.StringGrid5.cell(2, 0), "10A" + priceOf(10) + "B");
     EXPECT_EQ(form.StringGrid3.cell(1, 7), "16");
 }

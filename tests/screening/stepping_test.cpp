@@ -60,6 +60,18 @@ TEST_F(QuendalStepping, BackStepChartsThePreviousColumnAndStaysOnTheFirst) {
     EXPECT_TRUE(charted());
 }
 
+TEST_F(QuendalStepping, BackStepBeyondTheStockColumnsReadsTheHeaderBeforeThePosition) {
+    form->Edit1.setText("6752");
+    form->run(&TForm1::Button3Click);
+    // Position 200: header (199, 0) holds the code of the working series.
+    at(200);
+    form->run(&TForm1::Button27Click);
+    EXPECT_EQ(firstError(), "");
+    EXPECT_EQ(form->Edit1.text(), "6752 見本電機");
+    EXPECT_EQ(position(), "3");
+    EXPECT_TRUE(charted());
+}
+
 TEST_F(QuendalStepping, BackStepAfterAChartThatFoundNoStockChartsTheFirst) {
     at(0);
     form->run(&TForm1::Button27Click);

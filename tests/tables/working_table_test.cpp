@@ -144,3 +144,22 @@ TEST(LineList, SplitsAtEveryLineEndAndStoresEmptyLinesAsSpaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkingTableStorage, NumbersAreDecimalTextAndOnlyAChangeCountsAsOne) {
+    WorkingTable table(5, 5);
+    table.setNumber(1, 2, -1234567890123);
+    EXPECT_EQ(table.cell(1, 2), "-1234567890123");
+    const auto revision = table.revision();
+    table.setNumber(1, 2, -1234567890123);
+    table.setCell(1, 2, "-1234567890123");
+    table.setCell(3, 9, "");
+    EXPECT_EQ(table.revision(), revision);
+    table.setNumber(1, 2, 7);
+    EXPECT_EQ(table.cell(1, 2), "7");
+    EXPECT_GT(table.revision(), revision);
+    EXPECT_NE(WorkingTable(table).serial(), table.serial());
+}
+
+}  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,6 +209,25 @@ TEST(MainWindow, ClickOnABoxShowsItsDateAndPrice) {
         }
     }
     FAIL() << "no box drawn";
+}
+
+TEST(MainWindow, SixDigitLevelsShowWholeAndANewChartDropsTheSelection) {
+    WindowFixture f;
+    auto* chart = f.window->chartView();
+    chart->setCurrentIndex(chart->model()->index(3, 4));
+    ASSERT_TRUE(chart->selectionModel()->hasSelection());
+    for (int row = 1; row <= 60; ++row)
+        f.form->StringGrid2.setCell(1, row, intToStr(158150 + 700 * (row % 9)));
+    f.form->Edit1.setText("1301");
+    f.window->act(&TForm1::Button3Click);
+    ASSERT_EQ(f.form->StringGrid1.cell(1, 2), "163750");
+    EXPECT_FALSE(chart->selectionModel()->hasSelection());
+    EXPECT_GE(chart->columnWidth(0), QFontMetrics(chart->font()).horizontalAdvance("163750") + 2);
+    // The mode field switches on a click and takes no typing.
+    auto* mode = f.find<QLineEdit>("Edit8");
+    EXPECT_TRUE(mode->isReadOnly());
+    QTest::mouseClick(mode, Qt::LeftButton);
+    EXPECT_EQ(f.form->Edit8.text(), "kouho");
 }
 
 TEST(MainWindow, UsageGuideButtonOpensAndClosesThePanel) {
