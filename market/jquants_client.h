@@ -31,12 +31,6 @@ class ServiceError : public MarketError {
     std::string serviceMessage_;
 };
 
-// The user stopped the work.
-class Cancelled : public MarketError {
-  public:
-    Cancelled() : MarketError("中止しました。") {}
-};
-
 struct ClientHooks {
     // Polled during transfers and waits; true stops the work with Cancelled.
     std::function<bool()> cancelled;
@@ -65,7 +59,10 @@ class JQuantsClient {
     std::vector<Bar> barsOf(std::string_view code, Day from, Day to);
 
     int requests() const { return requests_; }
+    // Requests another client made on this one's behalf (counted in the summary).
+    void addRequests(int count) { requests_ += count; }
     RateLimit& rateLimit() { return rateLimit_; }
+    const Connection& connection() const { return connection_; }
 
   private:
     struct Transfer;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
@@ -31,6 +32,8 @@ CREATE TABLE IF NOT EXISTS calendar(
   day INTEGER PRIMARY KEY,
   kind INTEGER NOT NULL
 );
+-- Keyed by day: the bars of a fetched day go to one place, so its transaction writes
+-- few pages. Lookups by code scan (once per split refetch or quick collection).
 CREATE TABLE IF NOT EXISTS bars(
   day INTEGER NOT NULL,
   code TEXT NOT NULL,
@@ -40,7 +43,6 @@ CREATE TABLE IF NOT EXISTS bars(
   fetch INTEGER NOT NULL,
   PRIMARY KEY(day, code)
 ) WITHOUT ROWID;
-CREATE INDEX IF NOT EXISTS bars_by_code ON bars(code, day);
 CREATE TABLE IF NOT EXISTS fetched_days(
   day INTEGER PRIMARY KEY,
   rows INTEGER NOT NULL,
@@ -97,10 +99,8 @@ class Statement {
         step();
         reset();
     }
-    void reset() {
-        sqlite3_reset(statement_);
-        sqlite3_clear_bindings(statement_);
-    }
+    // Every parameter is bound afresh before the next run.
+    void reset() { sqlite3_reset(statement_); }
 
     long long integer(int column) const { return sqlite3_column_int64(statement_, column); }
     double number(int column) const {
@@ -114,6 +114,14 @@ class Statement {
                    ? std::string(reinterpret_cast<const char*>(bytes),
                                  static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
                    : std::string();
+    }
+    // Valid until the next step.
+    std::string_view textView(int column) const {
+        const auto* bytes = sqlite3_column_text(statement_, column);
+        return bytes ? std::string_view(
+                           reinterpret_cast<const char*>(bytes),
+                           static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+                     : std::string_view();
     }
     Day day(int column) const { return dayOf(static_cast<int>(integer(column))); }
     bool isNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
@@ -233,8 +241,9 @@ std::string isoText(Day day) {
 Store::Store(const std::filesystem::path& file) : file_(file) {
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(file.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
@@ -245,6 +254,7 @@ Store::Store(const std::filesystem::path& file) : file_(file) {
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=NORMAL");
         exec("PRAGMA cache_size=-65536");
+        exec("PRAGMA mmap_size=1073741824");
         exec(kSchema);
     } catch (...) {
         sqlite3_close(db_);
@@ -346,12 +356,16 @@ std::vector<Day> Store::tradingDays() const {
 void Store::putBars(const std::vector<Bar>& bars, Source source, int fetch) {
     // A price from the exchange wins over an imported one; an import fills gaps and
     // replaces earlier imports only.
+    const std::string values =
+        std::string(kBarColumns) +
+        ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
     const std::string sql =
-        std::string("INSERT INTO bars(") + kBarColumns +
-        ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11) "
-        "ON CONFLICT(day, code) DO UPDATE SET open = ?3, high = ?4, low = ?5, close = ?6, "
-        "volume = ?7, adj_factor = ?8, adj_close = ?9, source = ?10, fetch = ?11" +
-        (source == Source::imported ? " WHERE bars.source = 1" : "");
+        source == Source::exchange
+            ? "INSERT OR REPLACE INTO bars(" + values
+            : "INSERT INTO bars(" + values +
+                  " ON CONFLICT(day, code) DO UPDATE SET open = ?3, high = ?4, low = ?5, "
+                  "close = ?6, volume = ?7, adj_factor = ?8, adj_close = ?9, source = ?10, "
+                  "fetch = ?11 WHERE bars.source = 1";
     Savepoint change(db_, file_);
     Statement put(db_, file_, sql.c_str());
     for (const auto& bar : bars) {
@@ -410,16 +424,17 @@ std::vector<Day> Store::barDays() const {
 
 std::optional<Day> Store::oldestBarBefore(std::string_view code, int fetch) const {
     Statement rows(db_, file_,
-                   "SELECT min(day) FROM bars WHERE code = ?1 AND source = 0 AND fetch < ?2");
+                   "SELECT day FROM bars WHERE code = ?1 AND source = 0 AND fetch < ?2 "
+                   "ORDER BY day LIMIT 1");
     rows.bind(1, code).bind(2, static_cast<long long>(fetch));
-    if (!rows.step() || rows.isNull(0)) return std::nullopt;
+    if (!rows.step()) return std::nullopt;
     return rows.day(0);
 }
 
 std::optional<Day> Store::oldestBar(std::string_view code) const {
-    Statement rows(db_, file_, "SELECT min(day) FROM bars WHERE code = ?1");
+    Statement rows(db_, file_, "SELECT day FROM bars WHERE code = ?1 ORDER BY day LIMIT 1");
     rows.bind(1, code);
-    if (!rows.step() || rows.isNull(0)) return std::nullopt;
+    if (!rows.step()) return std::nullopt;
     return rows.day(0);
 }
 
@@ -441,29 +456,22 @@ std::vector<double> Store::closes(const std::vector<std::string>& codes,
         const double adjusted = row.number(1), close = row.number(2);
         result[c * days.size() + found->second] = hasNumber(adjusted) ? adjusted : close;
     };
-    if (codes.size() <= 64) {
-        Statement rows(db_, file_,
-                       "SELECT day, adj_close, close FROM bars WHERE code = ?1 AND day "
-                       "BETWEEN ?2 AND ?3");
-        for (std::size_t c = 0; c < codes.size(); ++c) {
-            rows.bind(1, codes[c]).bind(2, static_cast<long long>(first));
-            rows.bind(3, static_cast<long long>(last));
-            while (rows.step()) place(c, rows);
-            rows.reset();
-        }
-        return result;
-    }
-    // Many codes: one pass over the days in key order.
-    std::unordered_map<std::string, std::size_t> codeIndex;
+    // One pass over the days in key order.
+    std::unordered_map<std::string_view, std::size_t> codeIndex;
     for (std::size_t c = 0; c < codes.size(); ++c) codeIndex.emplace(codes[c], c);
     Statement rows(db_, file_,
                    "SELECT day, adj_close, close, code FROM bars WHERE day BETWEEN ?1 AND ?2");
     rows.bind(1, static_cast<long long>(first)).bind(2, static_cast<long long>(last));
-    std::string code;
     while (rows.step()) {
-        code = rows.text(3);
-        const auto found = codeIndex.find(code);
+        const auto found = codeIndex.find(rows.textView(3));
         if (found != codeIndex.end()) place(found->second, rows);
+    }
+    // A code asked for twice gets the same closes twice.
+    for (std::size_t c = 0; c < codes.size(); ++c) {
+        const std::size_t firstAsked = codeIndex.at(codes[c]);
+        if (firstAsked != c)
+            std::copy_n(result.begin() + static_cast<std::ptrdiff_t>(firstAsked * days.size()),
+                        days.size(), result.begin() + static_cast<std::ptrdiff_t>(c * days.size()));
     }
     return result;
 }

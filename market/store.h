@@ -25,6 +25,12 @@ class MarketError : public Exception {
     using Exception::Exception;
 };
 
+// The user stopped the work.
+class Cancelled : public MarketError {
+  public:
+    Cancelled() : MarketError("中止しました。") {}
+};
+
 // Where a bar came from. A price from the exchange replaces an imported one for the
 // same issue and day; an imported price never replaces one from the exchange.
 enum class Source { exchange = 0, imported = 1 };
@@ -82,6 +88,7 @@ Day dayOf(int number);
 std::optional<Day> parseIsoDay(std::string_view text);
 std::string isoText(Day day);
 
+// One connection to the store file; use it from one thread (each thread opens its own).
 class Store {
   public:
     // Opens the store, creating it (and its folder) when missing. Throws MarketError.

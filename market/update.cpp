@@ -1,10 +1,16 @@
 #include "market/update.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <map>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "market/jquants_client.h"
 #include "market/program_files.h"
@@ -33,6 +39,87 @@ bool differs(double stored, double fetched) {
     if (!hasNumber(stored) || !hasNumber(fetched)) return false;
     return std::fabs(stored - fetched) > 0.05 + 1e-9 * std::fabs(fetched);
 }
+
+// Fetches days on a connection of its own a little ahead of the storing, so that the
+// service's work and the transfer overlap with the store's. Only this thread makes
+// requests while it runs; the rate limit passes to it and back.
+class DayFetcher {
+  public:
+    static constexpr std::size_t kAhead = 2;
+
+    DayFetcher(const Connection& connection, const RateLimit& rate, std::vector<Day> days)
+        : client_(connection, ClientHooks{[this] { return stop_.load(); },
+                                          [this](int seconds) { waitSeconds_ = seconds; },
+                                          [this] { ++requests_; }}),
+          days_(std::move(days)) {
+        client_.rateLimit() = rate;
+        thread_ = std::thread([this] { run(); });
+    }
+    ~DayFetcher() {
+        stop_ = true;
+        ready_.notify_all();
+        thread_.join();
+    }
+    DayFetcher(const DayFetcher&) = delete;
+    DayFetcher& operator=(const DayFetcher&) = delete;
+
+    // The next day's bars in order; `idle` runs about ten times a second meanwhile.
+    std::vector<Bar> next(const std::function<void()>& idle) {
+        std::unique_lock lock(mutex_);
+        while (fetched_.empty() && !failure_)
+            if (!ready_.wait_for(lock, std::chrono::milliseconds(100),
+                                 [this] { return !fetched_.empty() || failure_; })) {
+                lock.unlock();
+                idle();
+                lock.lock();
+            }
+        if (fetched_.empty()) std::rethrow_exception(failure_);
+        auto bars = std::move(fetched_.front());
+        fetched_.pop_front();
+        ready_.notify_all();
+        return bars;
+    }
+    int requests() const { return requests_; }
+    int waitSeconds() const { return waitSeconds_; }
+    // The rate limit as the fetcher left it (read after it stopped or ran out of days).
+    RateLimit rateLimit() {
+        std::lock_guard lock(mutex_);
+        return client_.rateLimit();
+    }
+
+  private:
+    void run() {
+        for (Day day : days_) {
+            {
+                std::unique_lock lock(mutex_);
+                ready_.wait(lock, [this] { return stop_ || fetched_.size() < kAhead; });
+                if (stop_) return;
+            }
+            try {
+                auto bars = client_.barsOn(day);
+                std::lock_guard lock(mutex_);
+                fetched_.push_back(std::move(bars));
+            } catch (...) {
+                std::lock_guard lock(mutex_);
+                failure_ = std::current_exception();
+                ready_.notify_all();
+                return;
+            }
+            ready_.notify_all();
+        }
+    }
+
+    JQuantsClient client_;
+    std::vector<Day> days_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> requests_{0};
+    std::atomic<int> waitSeconds_{0};
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::vector<Bar>> fetched_;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
 
 class Updater {
   public:
@@ -250,15 +337,34 @@ UpdateSummary Updater::run(int days, Day today) {
 
     stage(Stage::days);
     progress_.daysTotal = static_cast<int>(missing.size());
-    for (Day day : missing) {
-        checkCancelled();
-        const auto found = probed_.find(day);
-        const auto bars = found != probed_.end() ? found->second : client_.barsOn(day);
-        storeDay(day, bars);
-        probed_.erase(day);
-        if (!bars.empty()) ++summary.daysAdded;
-        ++progress_.daysDone;
-        report();
+    std::vector<Day> toFetch;
+    for (Day day : missing)
+        if (!probed_.count(day)) toFetch.push_back(day);
+    {
+        std::optional<DayFetcher> fetcher;
+        if (!toFetch.empty()) fetcher.emplace(client_.connection(), client_.rateLimit(), toFetch);
+        const int requestsBefore = client_.requests();
+        const auto idle = [&] {
+            checkCancelled();
+            progress_.requests = requestsBefore + fetcher->requests();
+            progress_.waitSeconds = fetcher->waitSeconds();
+            report();
+        };
+        for (Day day : missing) {
+            checkCancelled();
+            const auto found = probed_.find(day);
+            const auto bars = found != probed_.end() ? found->second : fetcher->next(idle);
+            storeDay(day, bars);
+            probed_.erase(day);
+            if (!bars.empty()) ++summary.daysAdded;
+            ++progress_.daysDone;
+            if (fetcher) progress_.requests = requestsBefore + fetcher->requests();
+            report();
+        }
+        if (fetcher) {
+            client_.rateLimit() = fetcher->rateLimit();
+            client_.addRequests(fetcher->requests());
+        }
     }
     if (summary.daysAdded > 0 && earlierNewest) checkOverlap(*earlierNewest);
 
@@ -320,6 +426,37 @@ std::string summaryText(const UpdateSummary& summary) {
         text += "\nJ-Quants にない銘柄 (株価は空欄):";
         for (const auto& code : summary.unknownCodes) text += " " + code;
     }
+    return text;
+}
+
+std::string progressText(const UpdateProgress& progress) {
+    std::string text;
+    switch (progress.stage) {
+        case Stage::calendar:
+            text = "取引カレンダーを取得中";
+            break;
+        case Stage::searching:
+            text = "株価のある最新の日を確認中";
+            break;
+        case Stage::issues:
+            text = "銘柄一覧を取得中";
+            break;
+        case Stage::days:
+            text =
+                "日足 " + intToStr(progress.daysDone) + "/" + intToStr(progress.daysTotal) + " 日";
+            break;
+        case Stage::splits:
+            text = "分割のあった銘柄を取り直し中";
+            break;
+        case Stage::files:
+            text = "ファイルを作成中";
+            break;
+        case Stage::done:
+            text = "完了";
+            break;
+    }
+    text += "  リクエスト " + intToStr(progress.requests);
+    if (progress.waitSeconds > 0) text += "  待ち " + intToStr(progress.waitSeconds) + " 秒";
     return text;
 }
 

@@ -54,6 +54,8 @@ UpdateSummary updateMarketData(const data::DataRoot& root, const Connection& con
 
 // The summary in the user's words, one line per fact.
 std::string summaryText(const UpdateSummary& summary);
+// One line of progress: the stage, days done of total, requests, a wait's seconds left.
+std::string progressText(const UpdateProgress& progress);
 
 // Whether trading days have passed that the store does not hold yet, judged by the
 // delay the plan showed at the last update (for the start-up notice). A root without

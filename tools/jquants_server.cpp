@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -163,6 +164,8 @@ struct Server::Tls {
 
 Server::Server(MarketData data, ServerOptions options)
     : data_(std::move(data)), options_(std::move(options)), tls_(std::make_unique<Tls>()) {
+    // A client that hangs up mid-reply must not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
     tls_->context = SSL_CTX_new(TLS_server_method());
     if (!tls_->context ||
         SSL_CTX_use_certificate_chain_file(tls_->context, options_.certificate.c_str()) != 1 ||
