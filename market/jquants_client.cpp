@@ -354,4 +354,14 @@ std::vector<Bar> JQuantsClient::barsOf(std::string_view code, Day from, Day to) 
     return bars;
 }
 
+std::vector<Bar> JQuantsClient::barsOf(std::string_view code) {
+    std::vector<Bar> bars;
+    eachPage("/equities/bars/daily", "code=" + escaped(transfer_->curl, code),
+             [&](std::string& body) {
+                 return readPage(transfer_->parser, body,
+                                 [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
+             });
+    return bars;
+}
+
 }  // namespace market

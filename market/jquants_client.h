@@ -40,6 +40,9 @@ struct ClientHooks {
     std::function<void()> requested;
 };
 
+// The store's state key for the times of the recent requests.
+inline constexpr const char* kRecentRequestsState = "recent_requests";
+
 // At most this many tries of one request refused for too many requests.
 inline constexpr int kMaxTries = 5;
 
@@ -57,6 +60,8 @@ class JQuantsClient {
     std::vector<Bar> barsOn(Day day);
     // One issue's bars from `from` to `to`.
     std::vector<Bar> barsOf(std::string_view code, Day from, Day to);
+    // One issue's whole history, as far as the plan shows it.
+    std::vector<Bar> barsOf(std::string_view code);
 
     int requests() const { return requests_; }
     // Requests another client made on this one's behalf (counted in the summary).

@@ -23,7 +23,6 @@ namespace {
 using Stage = UpdateProgress::Stage;
 
 // State keys of the store.
-constexpr const char* kRecentRequests = "recent_requests";
 constexpr const char* kHiddenDays = "hidden_days";
 constexpr const char* kLastUpdate = "last_update";
 constexpr const char* kNewestAtUpdate = "newest_at_update";
@@ -135,12 +134,13 @@ class Updater {
                                               progress_.requests = client_.requests();
                                               report();
                                           }}) {
-        if (const auto recent = store_.state(kRecentRequests)) client_.rateLimit().restore(*recent);
+        if (const auto recent = store_.state(kRecentRequestsState))
+            client_.rateLimit().restore(*recent);
     }
     ~Updater() {
         // The next update keeps to the rate too.
         try {
-            store_.setState(kRecentRequests, client_.rateLimit().save());
+            store_.setState(kRecentRequestsState, client_.rateLimit().save());
         } catch (const MarketError&) {
         }
     }

@@ -3,7 +3,10 @@
 // the test, and a scratch data root whose store and files an update fills.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
 #include <memory>
+#include <optional>
 
 #include "market/setup.h"
 #include "market/store.h"
@@ -11,6 +14,35 @@
 #include "tools/jquants_server.h"
 
 namespace market_testing {
+
+// Sets environment variables for one test and puts them back afterwards.
+class Environment {
+  public:
+    void set(const char* name, const std::string& value) {
+        remember(name);
+        ::setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name) {
+        remember(name);
+        ::unsetenv(name);
+    }
+    ~Environment() {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    }
+
+  private:
+    void remember(const char* name) {
+        if (saved_.count(name)) return;
+        const char* value = std::getenv(name);
+        saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+    }
+    std::map<std::string, std::optional<std::string>> saved_;
+};
 
 inline market::Day day(int number) {
     return market::dayOf(number);

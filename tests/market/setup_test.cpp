@@ -10,38 +10,12 @@
 #include "data/text_file.h"
 #include "market/rate_limit.h"
 #include "market/store.h"
+#include "tests/market/exchange_fixture.h"
 #include "tests/support.h"
 
 namespace {
 
-// Sets environment variables for one test and puts them back afterwards.
-class Environment {
-  public:
-    void set(const char* name, const std::string& value) {
-        remember(name);
-        ::setenv(name, value.c_str(), 1);
-    }
-    void unset(const char* name) {
-        remember(name);
-        ::unsetenv(name);
-    }
-    ~Environment() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-  private:
-    void remember(const char* name) {
-        if (saved_.count(name)) return;
-        const char* value = std::getenv(name);
-        saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-    }
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+using market_testing::Environment;
 
 struct ApiKey : ::testing::Test {
     ApiKey() {
