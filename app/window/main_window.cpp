@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <array>
 
+#include "app/window/market_actions.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -135,6 +136,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
 
     placeAnchored();
     syncFromForm();
+    new MarketActions(*this, form_);  // real prices: the Data menu's entries and the title
 }
 
 MainWindow::~MainWindow() {
