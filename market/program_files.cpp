@@ -1,6 +1,7 @@
 #include "market/program_files.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <system_error>
 
@@ -111,59 +112,116 @@ std::vector<std::string> dateFileLines(const Store& store, const std::string& fi
     return lines;
 }
 
-std::vector<std::string> candidateFileLines(const Store& store, int days) {
-    auto shown = storedDays(store);
-    if (static_cast<int>(shown.size()) > days) shown.resize(static_cast<std::size_t>(days));
-    const auto issues = listedCommonStocks(store);
-    std::vector<std::string> codes;
-    for (const auto& issue : issues) codes.push_back(issue.code);
-    const auto prices = store.closes(codes, shown);
+namespace {
 
+// The shown closes of some codes on the stored days (newest first), read in one pass.
+struct CloseTable {
+    std::vector<Day> days;
+    std::vector<double> values;  // per code, per day
+    double at(std::size_t code, std::size_t day) const { return values[code * days.size() + day]; }
+};
+
+void appendWholeYen(std::string& line, double price) {
+    if (!hasNumber(price)) return;
+    char digits[24];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, static_cast<long long>(std::round(price)))
+            .ptr;
+    line.append(digits, end);
+}
+
+// The watch list's headers with names refreshed, and the store's code per column
+// (empty when the store does not know it).
+struct Watched {
+    std::string header;
+    std::vector<std::string> codes;
+    std::vector<std::string> unknownCodes;
+};
+
+Watched watched(const Store& store, const std::vector<std::string>& watchList,
+                const std::string& cornerField) {
+    Watched result;
+    result.header = tables::quoteField(cornerField);
+    for (const auto& entry : watchList) {
+        const auto issue = entry.empty() ? std::nullopt : store.issueFor(shortCode(entry));
+        result.header += ',';
+        if (issue) {
+            result.header += tables::quoteField(shortCode(issue->code) + cleanName(issue->name));
+            result.codes.push_back(issue->code);
+        } else {
+            result.header += tables::quoteField(entry);
+            result.codes.push_back({});
+            if (!entry.empty()) result.unknownCodes.push_back(shortCode(entry));
+        }
+    }
+    return result;
+}
+
+// Candidate lines from the table: the issues are its first codes; the newest `days` days.
+std::vector<std::string> candidateLines(const std::vector<Issue>& issues, const CloseTable& table,
+                                        std::size_t days) {
+    days = std::min(days, table.days.size());
     std::vector<std::string> lines;
     std::string header;
-    for (Day day : shown) header += "," + datesText(day);
+    for (std::size_t d = 0; d < days; ++d) header += "," + datesText(table.days[d]);
     lines.push_back(std::move(header));
     for (std::size_t c = 0; c < issues.size(); ++c) {
         std::string line =
             tables::quoteField(shortCode(issues[c].code) + cleanName(issues[c].name));
-        for (std::size_t d = 0; d < shown.size(); ++d) {
+        line.reserve(line.size() + days * 6);
+        for (std::size_t d = 0; d < days; ++d) {
             line += ',';
-            line += wholeYen(prices[c * shown.size() + d]);
+            appendWholeYen(line, table.at(c, d));
         }
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
+// Price-file rows from the table: the watched codes start at `first`.
+std::vector<std::string> priceLines(const Watched& watch, const CloseTable& table,
+                                    std::size_t first) {
+    std::vector<std::string> lines{watch.header};
+    for (std::size_t d = 0; d < table.days.size(); ++d) {
+        std::string line = datesText(table.days[d]);
+        for (std::size_t c = 0; c < watch.codes.size(); ++c) {
+            line += ',';
+            appendWholeYen(line, table.at(first + c, d));
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+CloseTable closeTable(const Store& store, const std::vector<std::string>& codes,
+                      std::vector<Day> days) {
+    CloseTable table;
+    table.values = store.closes(codes, days);
+    table.days = std::move(days);
+    return table;
+}
+
+std::vector<std::string> codesOf(const std::vector<Issue>& issues) {
+    std::vector<std::string> codes;
+    for (const auto& issue : issues) codes.push_back(issue.code);
+    return codes;
+}
+
+}  // namespace
+
+std::vector<std::string> candidateFileLines(const Store& store, int days) {
+    auto shown = storedDays(store);
+    if (static_cast<int>(shown.size()) > days) shown.resize(static_cast<std::size_t>(days));
+    const auto issues = listedCommonStocks(store);
+    const auto table = closeTable(store, codesOf(issues), std::move(shown));
+    return candidateLines(issues, table, table.days.size());
+}
+
 PriceFile priceFileLines(const Store& store, const std::vector<std::string>& watchList,
                          const std::string& cornerField) {
-    PriceFile file;
-    std::vector<std::string> codes;  // the store's code per column, empty when unknown
-    std::string header = tables::quoteField(cornerField);
-    for (const auto& entry : watchList) {
-        const auto issue = entry.empty() ? std::nullopt : store.issueFor(shortCode(entry));
-        header += ',';
-        if (issue) {
-            header += tables::quoteField(shortCode(issue->code) + cleanName(issue->name));
-            codes.push_back(issue->code);
-        } else {
-            header += tables::quoteField(entry);
-            codes.push_back({});
-            if (!entry.empty()) file.unknownCodes.push_back(shortCode(entry));
-        }
-    }
-    file.lines.push_back(std::move(header));
-    const auto days = storedDays(store);
-    const auto prices = store.closes(codes, days);
-    for (std::size_t d = 0; d < days.size(); ++d) {
-        std::string line = datesText(days[d]);
-        for (std::size_t c = 0; c < codes.size(); ++c) {
-            line += ',';
-            line += wholeYen(prices[c * days.size() + d]);
-        }
-        file.lines.push_back(std::move(line));
-    }
-    return file;
+    const auto watch = watched(store, watchList, cornerField);
+    const auto table = closeTable(store, watch.codes, storedDays(store));
+    return {priceLines(watch, table, 0), watch.unknownCodes};
 }
 
 void writeCodeList(const Store& store, const data::DataRoot& root) {
@@ -210,17 +268,24 @@ std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot&
     const auto codeList =
         codeListLines(store, firstLineOf(root.codeListFile(), kDefaultCodeListLine));
     const auto dateFile = dateFileLines(store, firstLineOf(root.dateFile(), kDefaultDateFileLine));
-    const auto candidates = candidateFileLines(store, candidateDays);
-    auto prices = priceFileLines(store, watchList(root), priceCorner(root));
+    // One pass over the store for the candidate file and the price file together.
+    const auto issues = listedCommonStocks(store);
+    const auto watch = watched(store, watchList(root), priceCorner(root));
+    auto codes = codesOf(issues);
+    codes.insert(codes.end(), watch.codes.begin(), watch.codes.end());
+    const auto table = closeTable(store, codes, storedDays(store));
+    const auto candidates =
+        candidateLines(issues, table, static_cast<std::size_t>(std::max(candidateDays, 0)));
+    const auto prices = priceLines(watch, table, issues.size());
 
     for (const auto& file : {root.codeListFile(), root.candidateFile()})
         std::filesystem::create_directories(file.parent_path());
     data::writeLines(root.codeListFile(), codeList);
     data::writeLines(root.dateFile(), dateFile);
     data::writeLines(root.candidateFile(), candidates);
-    data::writeLines(root.priceFile(), prices.lines);
+    data::writeLines(root.priceFile(), prices);
     store.setState(kFilesBuiltKey, "1");
-    return prices.unknownCodes;
+    return watch.unknownCodes;
 }
 
 bool holdsGeneratedSample(const data::DataRoot& root) {

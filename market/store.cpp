@@ -450,28 +450,41 @@ std::vector<double> Store::closes(const std::vector<std::string>& codes,
         first = std::min(first, number);
         last = std::max(last, number);
     }
-    auto place = [&](std::size_t c, const Statement& row) {
-        const auto found = dayIndex.find(static_cast<int>(row.integer(0)));
-        if (found == dayIndex.end()) return;
-        const double adjusted = row.number(1), close = row.number(2);
-        result[c * days.size() + found->second] = hasNumber(adjusted) ? adjusted : close;
-    };
-    // One pass over the days in key order.
-    std::unordered_map<std::string_view, std::size_t> codeIndex;
-    for (std::size_t c = 0; c < codes.size(); ++c) codeIndex.emplace(codes[c], c);
+    // The codes asked for, sorted as the key sorts them, each once.
+    std::vector<std::string_view> sorted(codes.begin(), codes.end());
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<double> found(sorted.size() * days.size(), kNoValue);
+
+    // One pass over the days in key order; within a day the codes come sorted, so the
+    // asked-for codes are met by walking along them.
     Statement rows(db_, file_,
-                   "SELECT day, adj_close, close, code FROM bars WHERE day BETWEEN ?1 AND ?2");
+                   "SELECT day, code, adj_close, close FROM bars WHERE day BETWEEN ?1 AND ?2 "
+                   "ORDER BY day, code");
     rows.bind(1, static_cast<long long>(first)).bind(2, static_cast<long long>(last));
+    long long currentDay = -1;
+    std::size_t column = 0, next = 0;
+    bool wantedDay = false;
     while (rows.step()) {
-        const auto found = codeIndex.find(rows.textView(3));
-        if (found != codeIndex.end()) place(found->second, rows);
+        if (const long long day = rows.integer(0); day != currentDay) {
+            currentDay = day;
+            const auto at = dayIndex.find(static_cast<int>(day));
+            wantedDay = at != dayIndex.end();
+            if (wantedDay) column = at->second;
+            next = 0;
+        }
+        if (!wantedDay) continue;
+        const std::string_view code = rows.textView(1);
+        while (next < sorted.size() && sorted[next] < code) ++next;
+        if (next == sorted.size() || sorted[next] != code) continue;
+        const double adjusted = rows.number(2);
+        found[next * days.size() + column] = hasNumber(adjusted) ? adjusted : rows.number(3);
     }
-    // A code asked for twice gets the same closes twice.
     for (std::size_t c = 0; c < codes.size(); ++c) {
-        const std::size_t firstAsked = codeIndex.at(codes[c]);
-        if (firstAsked != c)
-            std::copy_n(result.begin() + static_cast<std::ptrdiff_t>(firstAsked * days.size()),
-                        days.size(), result.begin() + static_cast<std::ptrdiff_t>(c * days.size()));
+        const auto at = std::lower_bound(sorted.begin(), sorted.end(), std::string_view(codes[c]));
+        std::copy_n(
+            found.begin() + static_cast<std::ptrdiff_t>((at - sorted.begin()) * days.size()),
+            days.size(), result.begin() + static_cast<std::ptrdiff_t>(c * days.size()));
     }
     return result;
 }
