@@ -264,13 +264,21 @@ std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot
 }
 
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
-                                             int candidateDays) {
+                                             int candidateDays,
+                                             const std::vector<std::string>& joinWatchList) {
     const auto codeList =
         codeListLines(store, firstLineOf(root.codeListFile(), kDefaultCodeListLine));
     const auto dateFile = dateFileLines(store, firstLineOf(root.dateFile(), kDefaultDateFileLine));
     // One pass over the store for the candidate file and the price file together.
     const auto issues = listedCommonStocks(store);
-    const auto watch = watched(store, watchList(root), priceCorner(root));
+    auto watching = watchList(root);
+    for (const auto& code : joinWatchList) {
+        const bool known = std::any_of(watching.begin(), watching.end(), [&](const auto& entry) {
+            return !entry.empty() && sameCode(entry, code);
+        });
+        if (!known && watching.size() < kWatchedStocks) watching.push_back(shortCode(code));
+    }
+    const auto watch = watched(store, watching, priceCorner(root));
     auto codes = codesOf(issues);
     codes.insert(codes.end(), watch.codes.begin(), watch.codes.end());
     const auto table = closeTable(store, codes, storedDays(store));

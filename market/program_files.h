@@ -51,9 +51,12 @@ void writeCandidateFile(const Store& store, const data::DataRoot& root, int days
 std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot& root);
 
 // All four files: every one is built before the first is written; the store then
-// records that the root's files come from it. Returns the unknown watch-list codes.
+// records that the root's files come from it. Codes of `joinWatchList` not yet watched
+// are added at the end of the watch list (while it has room). Returns the unknown
+// watch-list codes.
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
-                                             int candidateDays = kCandidateDays);
+                                             int candidateDays = kCandidateDays,
+                                             const std::vector<std::string>& joinWatchList = {});
 
 // Whether the root still holds the generated sample data (made-up names and prices):
 // its code list says so and no file has been built from the store since.

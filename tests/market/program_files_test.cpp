@@ -113,6 +113,13 @@ TEST_F(ProgramFiles, TheProgramReadsWhatTheStoreHolds) {
     EXPECT_EQ(candidates.cell(1, 5), "");
 }
 
+TEST_F(ProgramFiles, StocksJoinTheWatchListAtItsEndOnce) {
+    market::rebuildProgramFiles(store, root(), 400, {"86970", "1301", "130A0"});
+    EXPECT_EQ(market::watchList(root()),
+              (std::vector<std::string>{"7203トヨタ 自動車", "130Aベリサーブ", "9999旧名",
+                                        "1301極洋", "8697日本取引所"}));
+}
+
 TEST_F(ProgramFiles, TheCandidateFileKeepsTheNewestDays) {
     const auto lines = market::candidateFileLines(store, 2);
     EXPECT_EQ(lines.front(), ",2024/03/06,2024/03/05");
