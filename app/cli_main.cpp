@@ -11,6 +11,7 @@
 #include "app/chart_text.h"
 #include "app/chart_view.h"
 #include "app/cli_pictures.h"
+#include "app/cli_update.h"
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
@@ -19,6 +20,7 @@
 #include "screening/results_csv.h"
 #include "screening/screening.h"
 #include "tables/code_lookup.h"
+#include "tables/convert.h"
 
 namespace {
 
@@ -46,7 +48,8 @@ constexpr const char* kUsage =
     "                         [--months] [--signals] [--trendlines] [--targets]\n"
     "                         [--svg FILE] [--png FILE [--width PIXELS]]\n"
     "       dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
-    "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n";
+    "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n"
+    "       dravik-cli update [--days N] [--root DIR]\n";
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -226,12 +229,33 @@ int screenCommand(int argc, char** argv) {
     return platform.errors == 0 ? 0 : 1;
 }
 
+// dravik-cli update: real prices from the exchange's API into the data root.
+int updateCommand(int argc, char** argv) {
+    constexpr const char* usage = "usage: dravik-cli update [--days N] [--root DIR]\n";
+    const auto args = parse(argc, argv, {"--days", "--root"});
+    if (!args || !args->positional.empty()) {
+        std::cerr << usage;
+        return 2;
+    }
+    int days = 400;
+    if (args->options.count("--days")) {
+        const auto value = tryToInt(args->options.at("--days"));
+        if (!value || *value < 1 || *value > 400) {
+            std::cerr << "dravik: --days は 1 から 400 までです。\n" << usage;
+            return 2;
+        }
+        days = *value;
+    }
+    return runUpdate(rootOf(args->options), days);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "chart") return chartCommand(argc, argv);
     if (command == "screen") return screenCommand(argc, argv);
+    if (command == "update") return updateCommand(argc, argv);
     std::cerr << kUsage;
     return 2;
 }

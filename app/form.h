@@ -158,6 +158,8 @@ class TForm1 {
     void Button2Click();   // price table load
     void Button25Click();  // code list load
     void Button8Click();   // series collection
+    // The series from the exchange's API when it is set up (market/); false when it is not.
+    bool collectFromExchange();
     void Button9Click();   // page split
     void Button10Click();  // price extraction
     void Button13Click();  // price extraction, grouping commas

@@ -23,6 +23,7 @@ void TForm1::Button8Click() {
     }
     if (services.priceTable.empty()) services = data::loadServiceHosts(options.root);
     if (services.priceTable.empty()) {
+        if (collectFromExchange()) return;
         platform.showMessage("株価データの取得先が設定されていません。");
         throw EAbort("");
     }

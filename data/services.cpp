@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "data/text_file.h"
+#include "tables/convert.h"
 
 namespace data {
 
@@ -26,6 +27,19 @@ ServiceHosts loadServiceHosts(const DataRoot& root) {
         if (comma == std::string::npos) continue;
         const std::string name = trimmed(std::string_view(line).substr(0, comma));
         std::string host = trimmed(std::string_view(line).substr(comma + 1));
+        // The exchange's API: a URL and two counts; a count that does not read keeps its default.
+        if (name == "jquants") {
+            hosts.jquants = host;
+            continue;
+        }
+        if (name == "jquants-rate" || name == "jquants-retry-wait") {
+            const auto value = tryToInt(host);
+            if (name == "jquants-rate" && value && *value >= 1 && *value <= 100000)
+                hosts.jquantsRate = *value;
+            if (name == "jquants-retry-wait" && value && *value >= 0 && *value <= 3600)
+                hosts.jquantsRetryWait = *value;
+            continue;
+        }
         // A host is a name and a port, nothing that could add to the request path.
         if (host.find_first_of("/?#@ \t") != std::string::npos) host.clear();
         if (name == "price-table")

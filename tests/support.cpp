@@ -3,8 +3,21 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+namespace {
+
+// Tests never reach the exchange's real API: no key of the user's is found.
+const bool userKeyHidden = [] {
+    ::unsetenv("JQUANTS_API_KEY");
+    ::setenv("XDG_CONFIG_HOME", ("/nonexistent/dravik-tests-" + std::to_string(::getpid())).c_str(),
+             1);
+    return true;
+}();
+
+}  // namespace
 
 namespace testing_support {
 

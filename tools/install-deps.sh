@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   fonts-ipafont-gothic
-  libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev qt6-svg-dev openssl
+  libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev qt6-svg-dev openssl libssl-dev
   nginx-light xvfb xauth imagemagick
 )
 missing=()

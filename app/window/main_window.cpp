@@ -20,6 +20,7 @@
 
 #include "app/window/chart_features.h"
 #include "app/window/download_cancel.h"
+#include "app/window/market_actions.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -154,6 +155,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     new ChartFeatures(*this, form_);
     placeAnchored();
     syncFromForm();
+    new MarketActions(*this, form_);  // real prices: the Data menu's entries and the title
 }
 
 MainWindow::~MainWindow() {

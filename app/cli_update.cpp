@@ -1,0 +1,83 @@
+#include "app/cli_update.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <iostream>
+
+#include "app/platform.h"
+#include "market/setup.h"
+#include "market/update.h"
+#include "tables/convert.h"
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// The progress line, rewritten in place at most ten times a second.
+class ProgressLine {
+  public:
+    explicit ProgressLine(bool terminal) : terminal_(terminal) {}
+    void show(const market::UpdateProgress& progress) {
+        if (!terminal_) return;
+        const auto now = std::chrono::steady_clock::now();
+        const std::string text = market::progressText(progress);
+        if (text == last_ || (now - shown_ < std::chrono::milliseconds(100) &&
+                              progress.stage == stage_ && progress.waitSeconds == 0))
+            return;
+        std::cerr << "\r\033[K" << text << std::flush;
+        last_ = text;
+        shown_ = now;
+        stage_ = progress.stage;
+    }
+    void clear() {
+        if (terminal_ && !last_.empty()) std::cerr << "\r\033[K" << std::flush;
+        last_.clear();
+    }
+
+  private:
+    bool terminal_;
+    std::string last_;
+    std::chrono::steady_clock::time_point shown_{};
+    market::UpdateProgress::Stage stage_{};
+};
+
+}  // namespace
+
+int runUpdate(const std::filesystem::path& root, int days) {
+    const data::DataRoot dataRoot{root};
+    ProgressLine line(::isatty(STDERR_FILENO) == 1);
+    interrupted = 0;
+    // Ctrl-C stops after the day under way; the days already stored stay.
+    const auto previous = std::signal(SIGINT, [](int) { interrupted = 1; });
+    struct Restore {
+        decltype(previous) handler;
+        ~Restore() { std::signal(SIGINT, handler); }
+    } restore{previous};
+    try {
+        const auto connection = market::connectionFor(data::loadServiceHosts(dataRoot));
+        const auto today = parseDate(localToday());
+        if (!today) throw market::MarketError("今日の日付を読めません。");
+        market::UpdateHooks hooks;
+        hooks.progress = [&](const market::UpdateProgress& progress) { line.show(progress); };
+        hooks.cancelled = [] { return interrupted != 0; };
+        const auto summary = market::updateMarketData(dataRoot, connection, days, *today, hooks);
+        line.clear();
+        std::cout << "J-Quants APIから更新しました。\n" << market::summaryText(summary) << '\n';
+        return 0;
+    } catch (const market::Cancelled&) {
+        line.clear();
+        std::cerr << "dravik: 更新を中止しました。取得した日は保存してあります "
+                     "(ファイルは変えていません)。\n";
+        return 130;
+    } catch (const Exception& e) {
+        line.clear();
+        std::cerr << "dravik: " << e.message() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        line.clear();
+        std::cerr << "dravik: " << e.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,233 @@
+#include "app/window/market_actions.h"
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "app/form.h"
+#include "app/window/main_window.h"
+#include "market/program_files.h"
+#include "market/setup.h"
+#include "market/update.h"
+#include "tables/convert.h"
+
+namespace {
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// What the update thread and the window share.
+struct UpdateRun {
+    std::mutex mutex;
+    market::UpdateProgress progress;
+    std::optional<market::UpdateSummary> summary;
+    std::string error;
+    bool cancelled = false;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+};
+
+}  // namespace
+
+MarketActions::MarketActions(MainWindow& window, TForm1& form)
+    : QObject(&window), window_(window), form_(form) {
+    setObjectName("MarketActions");
+    if (QMenu* data = window_.menu("データ")) {
+        QAction* update = data->addAction("データ更新");
+        update->setObjectName("MarketUpdate");
+        connect(update, &QAction::triggered, this, [this] { runUpdate(); });
+        QAction* key = data->addAction("J-Quants APIキー…");
+        key->setObjectName("MarketKey");
+        connect(key, &QAction::triggered, this, [this] { editKey(); });
+    }
+    window_.installEventFilter(this);
+    refreshTitle();
+    // After the start-up, never holding it up.
+    QTimer::singleShot(0, this, [this] {
+        if (const auto today = parseDate(form_.platform.today())) offerUpdateIfDue(*today);
+    });
+}
+
+void MarketActions::refreshTitle() {
+    window_.setWindowTitle(market::holdsGeneratedSample(form_.options.root) ? "Dravik — 見本データ"
+                                                                            : "Dravik");
+}
+
+void MarketActions::offerUpdateIfDue(market::Day today) {
+    if (!market::exchangeConfigured(form_.services)) return;
+    if (!market::storeLacksPassedDays(form_.options.root, today)) return;
+    if (!notice_) {
+        notice_ = new QFrame(&window_);
+        notice_->setObjectName("MarketNotice");
+        notice_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        notice_->setAutoFillBackground(true);
+        auto* layout = new QHBoxLayout(notice_);
+        layout->setContentsMargins(8, 4, 4, 4);
+        layout->addWidget(new QLabel("J-Quants APIに、まだ取り込んでいない取引日があります。"));
+        auto* update = new QPushButton("データ更新");
+        update->setObjectName("MarketNoticeUpdate");
+        layout->addWidget(update);
+        auto* close = new QPushButton("×");
+        close->setObjectName("MarketNoticeClose");
+        close->setFlat(true);
+        close->setFixedWidth(24);
+        layout->addWidget(close);
+        connect(update, &QPushButton::clicked, this, [this] { runUpdate(); });
+        connect(close, &QPushButton::clicked, notice_.data(), &QWidget::hide);
+    }
+    notice_->adjustSize();
+    placeNotice();
+    notice_->show();
+    notice_->raise();
+}
+
+void MarketActions::placeNotice() {
+    if (!notice_) return;
+    const int top = window_.menu("データ") ? window_.menu("データ")->parentWidget()->height() : 0;
+    notice_->move(std::max(0, window_.width() - notice_->width() - 8), top + 4);
+}
+
+bool MarketActions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && event->type() == QEvent::Resize) placeNotice();
+    return QObject::eventFilter(watched, event);
+}
+
+bool MarketActions::runUpdate() {
+    if (updating_) return false;
+    market::Connection connection;
+    std::optional<market::Day> today;
+    try {
+        form_.services = data::loadServiceHosts(form_.options.root);
+        connection = market::connectionFor(form_.services);
+        today = parseDate(form_.platform.today());
+        if (!today) throw market::MarketError("今日の日付を読めません。");
+    } catch (const Exception& e) {
+        form_.platform.showError(errorBoxText(e.message()));
+        return false;
+    }
+    updating_ = true;
+    if (notice_) notice_->hide();
+
+    auto run = std::make_shared<UpdateRun>();
+    std::thread worker([run, root = form_.options.root, connection, day = *today] {
+        market::UpdateHooks hooks;
+        hooks.progress = [run](const market::UpdateProgress& progress) {
+            const std::lock_guard lock(run->mutex);
+            run->progress = progress;
+        };
+        hooks.cancelled = [run] { return run->cancel.load(); };
+        try {
+            auto summary =
+                market::updateMarketData(root, connection, market::kMaxUpdateDays, day, hooks);
+            const std::lock_guard lock(run->mutex);
+            run->summary = std::move(summary);
+        } catch (const market::Cancelled&) {
+            const std::lock_guard lock(run->mutex);
+            run->cancelled = true;
+        } catch (const Exception& e) {
+            const std::lock_guard lock(run->mutex);
+            run->error = e.message();
+        } catch (const std::exception& e) {
+            const std::lock_guard lock(run->mutex);
+            run->error = e.what();
+        }
+        run->done = true;
+    });
+
+    QProgressDialog dialog("J-Quants APIから更新しています…", "中止", 0, 0, &window_);
+    dialog.setObjectName("MarketUpdateProgress");
+    dialog.setWindowTitle("データ更新");
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumWidth(420);
+    connect(&dialog, &QProgressDialog::canceled, &dialog, [run] { run->cancel = true; });
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (dialog.wasCanceled()) run->cancel = true;
+        market::UpdateProgress progress;
+        {
+            const std::lock_guard lock(run->mutex);
+            progress = run->progress;
+        }
+        if (run->cancel) {
+            dialog.setLabelText("中止しています…");
+        } else {
+            dialog.setLabelText(qt(market::progressText(progress)));
+            const bool counting =
+                progress.stage == market::UpdateProgress::Stage::days && progress.daysTotal > 0;
+            dialog.setMaximum(counting ? progress.daysTotal : 0);
+            if (counting) dialog.setValue(progress.daysDone);
+        }
+        if (run->done) loop.quit();
+    });
+    poll.start(100);
+    dialog.show();
+    loop.exec();
+    worker.join();
+    dialog.close();
+    updating_ = false;
+
+    if (run->summary) {
+        // The files are new: the program reads them again and charts afresh.
+        window_.act([this] {
+            form_.Button25Click();
+            form_.Button20Click();
+            form_.Button2Click();
+            form_.StringGrid3.setCell(1, 16, "0");
+            form_.Button3Click();
+        });
+        refreshTitle();
+        form_.platform.showMessage("J-Quants APIから更新しました。\n" +
+                                   market::summaryText(*run->summary));
+        return true;
+    }
+    if (run->cancelled)
+        form_.platform.showMessage(
+            "更新を中止しました。取得した日は保存してあります (ファイルは変えていません)。");
+    else
+        form_.platform.showError(errorBoxText(run->error));
+    return false;
+}
+
+void MarketActions::editKey() {
+    QInputDialog dialog(&window_);
+    dialog.setObjectName("MarketKeyDialog");
+    dialog.setWindowTitle("J-Quants APIキー");
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    std::string label =
+        "J-Quants (jpx-jquants.com) に無料で登録し、ダッシュボードの「設定 » APIキー」で\n"
+        "発行したキーを貼り付けてください。\n保存先: " +
+        market::keyFilePath().string() + " (自分だけが読めるファイル)";
+    if (const char* environment = std::getenv("JQUANTS_API_KEY"); environment && *environment)
+        label += "\n環境変数 JQUANTS_API_KEY が設定されているため、そちらが使われます。";
+    dialog.setLabelText(qt(label));
+    if (dialog.exec() != QDialog::Accepted) return;
+    try {
+        market::saveKey(dialog.textValue().toStdString());
+    } catch (const Exception& e) {
+        form_.platform.showError(errorBoxText(e.message()));
+        return;
+    }
+    form_.platform.showMessage("APIキーを保存しました: " + market::keyFilePath().string());
+    form_.services = data::loadServiceHosts(form_.options.root);
+    if (const auto today = parseDate(form_.platform.today())) offerUpdateIfDue(*today);
+}

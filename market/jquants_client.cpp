@@ -1,0 +1,367 @@
+#include "market/jquants_client.h"
+
+#include <curl/curl.h>
+
+#include <simdjson.h>
+#include <charconv>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "tables/convert.h"
+
+namespace market {
+
+namespace ondemand = simdjson::ondemand;
+
+namespace {
+
+constexpr long kConnectTimeoutSeconds = 30;
+// A transfer that brings less than a byte a second for this long has failed.
+constexpr long kStalledSeconds = 60;
+// A query that pages on beyond this is going round in circles.
+constexpr int kMaxPages = 100000;
+
+[[noreturn]] void malformed(std::string_view what) {
+    throw MarketError("J-Quants APIの応答を読めません (" + std::string(what) + ")。");
+}
+
+std::string text(ondemand::value value) {
+    const auto type = value.type().value();
+    if (type == ondemand::json_type::null) return {};
+    if (type == ondemand::json_type::string) return std::string(value.get_string().value());
+    if (type == ondemand::json_type::number) return std::string(value.raw_json_token());
+    malformed("文字列の項目");
+}
+
+// A number, null, or a number written as text (empty text for none).
+double number(ondemand::value value) {
+    const auto type = value.type().value();
+    if (type == ondemand::json_type::null) return kNoValue;
+    if (type == ondemand::json_type::number) return value.get_double().value();
+    if (type == ondemand::json_type::string) {
+        const std::string_view digits = value.get_string().value();
+        if (digits.empty()) return kNoValue;
+        double result = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), result);
+        if (error == std::errc() && end == digits.data() + digits.size()) return result;
+    }
+    malformed("数値の項目");
+}
+
+Day dateOf(ondemand::value value) {
+    const auto day = parseIsoDay(text(value));
+    if (!day) malformed("日付");
+    return *day;
+}
+
+std::string escaped(CURL* curl, std::string_view value) {
+    char* escaped = curl_easy_escape(curl, value.data(), static_cast<int>(value.size()));
+    std::string result = escaped ? escaped : "";
+    curl_free(escaped);
+    return result;
+}
+
+std::string compactDate(Day day) {
+    return intToStr(dayNumber(day));
+}
+
+}  // namespace
+
+struct JQuantsClient::Transfer {
+    CURL* curl = nullptr;
+    curl_slist* headers = nullptr;
+    std::string body;
+    char error[CURL_ERROR_SIZE] = {};
+    ondemand::parser parser;
+    const ClientHooks* hooks = nullptr;
+
+    ~Transfer() {
+        curl_slist_free_all(headers);
+        curl_easy_cleanup(curl);
+    }
+
+    static size_t write(char* data, size_t size, size_t count, void* self) {
+        static_cast<Transfer*>(self)->body.append(data, size * count);
+        return size * count;
+    }
+    static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        const auto* hooks = static_cast<Transfer*>(self)->hooks;
+        return hooks->cancelled && hooks->cancelled() ? 1 : 0;
+    }
+
+    // The service's own message of an error reply, when it sent one.
+    std::string serviceMessage() {
+        body.reserve(body.size() + simdjson::SIMDJSON_PADDING);
+        try {
+            auto document = parser.iterate(body.data(), body.size(), body.capacity());
+            std::string_view message;
+            if (document["message"].get_string().get(message) == simdjson::SUCCESS)
+                return std::string(message);
+        } catch (const simdjson::simdjson_error&) {
+        }
+        return {};
+    }
+};
+
+JQuantsClient::JQuantsClient(Connection connection, ClientHooks hooks)
+    : connection_(std::move(connection)),
+      hooks_(std::move(hooks)),
+      rateLimit_(connection_.requestsPerMinute),
+      transfer_(std::make_unique<Transfer>()) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    Transfer& t = *transfer_;
+    t.hooks = &hooks_;
+    t.curl = curl_easy_init();
+    if (!t.curl) throw MarketError("J-Quants APIに接続できません (libcurl)。");
+    t.headers = curl_slist_append(t.headers, ("x-api-key: " + connection_.key).c_str());
+    t.headers = curl_slist_append(t.headers, "Accept: application/json");
+    CURL* curl = t.curl;
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, t.headers);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, t.error);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // Certificates are always checked; the key is only ever sent over HTTPS and never
+    // to a host a redirect names.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    if (!connection_.caFile.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, connection_.caFile.c_str());
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStalledSeconds);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "dravik");
+}
+
+JQuantsClient::~JQuantsClient() = default;
+
+void JQuantsClient::checkCancelled() const {
+    if (hooks_.cancelled && hooks_.cancelled()) throw Cancelled();
+}
+
+void JQuantsClient::wait(std::chrono::system_clock::duration duration) {
+    using namespace std::chrono;
+    const auto until = system_clock::now() + duration;
+    for (auto now = system_clock::now(); now < until; now = system_clock::now()) {
+        checkCancelled();
+        if (hooks_.waiting) hooks_.waiting(static_cast<int>(ceil<seconds>(until - now).count()));
+        std::this_thread::sleep_for(
+            std::min<system_clock::duration>(until - now, milliseconds(100)));
+    }
+    if (hooks_.waiting) hooks_.waiting(0);
+}
+
+std::string JQuantsClient::get(const std::string& pathAndQuery) {
+    Transfer& t = *transfer_;
+    const std::string url = connection_.base + pathAndQuery;
+    for (int attempt = 1;; ++attempt) {
+        checkCancelled();
+        wait(rateLimit_.waitBefore(std::chrono::system_clock::now()));
+        t.body.clear();
+        t.error[0] = '\0';
+        curl_easy_setopt(t.curl, CURLOPT_URL, url.c_str());
+        const CURLcode result = curl_easy_perform(t.curl);
+        rateLimit_.record(std::chrono::system_clock::now());
+        ++requests_;
+        if (hooks_.requested) hooks_.requested();
+        if (result == CURLE_ABORTED_BY_CALLBACK) throw Cancelled();
+        if (result != CURLE_OK) {
+            const std::string reason = t.error[0] ? t.error : curl_easy_strerror(result);
+            throw MarketError("J-Quants APIに接続できません: " + reason);
+        }
+        long status = 0;
+        curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
+        if (status == 200) return std::move(t.body);
+        if (status == 210) return {};  // no content
+        const std::string message = t.serviceMessage();
+        const std::string detail = message.empty() ? "" : "\n" + message;
+        if (status == 429) {
+            if (attempt < kMaxTries) {
+                wait(std::chrono::seconds(connection_.retryWaitSeconds));
+                continue;
+            }
+            throw ServiceError(
+                "J-Quants APIのリクエスト数が上限を超えました (" + intToStr(kMaxTries) +
+                    "回試しました)。しばらく待ってから更新し直してください。" + detail,
+                429, message);
+        }
+        if (status == 403)
+            throw ServiceError(
+                "J-Quants APIキーが無効か、契約プランの対象外のデータです。" + detail, 403,
+                message);
+        throw ServiceError(
+            "J-Quants APIがエラーを返しました (HTTP " + intToStr(status) + ")。" + detail,
+            static_cast<int>(status), message);
+    }
+}
+
+void JQuantsClient::eachPage(const std::string& path, const std::string& query,
+                             const std::function<std::string(std::string& body)>& onPage) {
+    std::string key;
+    for (int page = 0;; ++page) {
+        if (page == kMaxPages) malformed("ページが終わりません");
+        std::string target = path + "?" + query;
+        if (!key.empty()) target += "&pagination_key=" + escaped(transfer_->curl, key);
+        std::string body = get(target);
+        if (body.empty()) return;
+        std::string next = onPage(body);
+        if (next.empty()) return;
+        if (next == key) malformed("同じページキー");
+        key = std::move(next);
+    }
+}
+
+namespace {
+
+// Reads one page: calls onRow for every object of "data"; returns "pagination_key".
+template <class OnRow>
+std::string readPage(ondemand::parser& parser, std::string& body, OnRow&& onRow) {
+    body.reserve(body.size() + simdjson::SIMDJSON_PADDING);
+    std::string key;
+    bool sawData = false;
+    try {
+        auto document = parser.iterate(body.data(), body.size(), body.capacity());
+        for (auto field : document.get_object()) {
+            const std::string_view name = field.unescaped_key().value();
+            if (name == "data") {
+                sawData = true;
+                for (auto row : field.value().get_array()) {
+                    ondemand::object object = row.get_object();
+                    onRow(object);
+                }
+            } else if (name == "pagination_key") {
+                key = text(field.value());
+            }
+        }
+    } catch (const simdjson::simdjson_error& e) {
+        malformed(e.what());
+    }
+    if (!sawData) malformed("data がありません");
+    return key;
+}
+
+Bar barFrom(ondemand::object& row) {
+    Bar bar;
+    bool dated = false;
+    for (auto field : row) {
+        const std::string_view name = field.unescaped_key().value();
+        ondemand::value value = field.value();
+        if (name == "Date") {
+            bar.day = dateOf(value);
+            dated = true;
+        } else if (name == "Code") {
+            bar.code = text(value);
+        } else if (name == "O") {
+            bar.open = number(value);
+        } else if (name == "H") {
+            bar.high = number(value);
+        } else if (name == "L") {
+            bar.low = number(value);
+        } else if (name == "C") {
+            bar.close = number(value);
+        } else if (name == "Vo") {
+            bar.volume = number(value);
+        } else if (name == "AdjFactor") {
+            bar.adjFactor = number(value);
+        } else if (name == "AdjC") {
+            bar.adjClose = number(value);
+        }
+    }
+    if (!dated || bar.code.empty()) malformed("Date または Code のない行");
+    return bar;
+}
+
+}  // namespace
+
+std::vector<CalendarDay> JQuantsClient::calendar() {
+    std::vector<CalendarDay> days;
+    eachPage("/markets/calendar", "", [&](std::string& body) {
+        return readPage(transfer_->parser, body, [&](ondemand::object& row) {
+            CalendarDay day;
+            bool dated = false, kind = false;
+            for (auto field : row) {
+                const std::string_view name = field.unescaped_key().value();
+                if (name == "Date") {
+                    day.day = dateOf(field.value());
+                    dated = true;
+                } else if (name == "HolDiv") {
+                    const auto value = tryToInt(text(field.value()));
+                    if (!value) malformed("HolDiv");
+                    day.kind = *value;
+                    kind = true;
+                }
+            }
+            if (!dated || !kind) malformed("Date または HolDiv のない行");
+            days.push_back(day);
+        });
+    });
+    return days;
+}
+
+std::vector<Issue> JQuantsClient::master(std::optional<Day> day) {
+    std::vector<Issue> issues;
+    const std::string query = day ? "date=" + compactDate(*day) : "";
+    eachPage("/equities/master", query, [&](std::string& body) {
+        return readPage(transfer_->parser, body, [&](ondemand::object& row) {
+            Issue issue;
+            for (auto field : row) {
+                const std::string_view name = field.unescaped_key().value();
+                std::string* target = name == "Code"       ? &issue.code
+                                      : name == "CoName"   ? &issue.name
+                                      : name == "CoNameEn" ? &issue.nameEn
+                                      : name == "Mkt"      ? &issue.market
+                                      : name == "MktNm"    ? &issue.marketName
+                                      : name == "S17"      ? &issue.sector17
+                                      : name == "S17Nm"    ? &issue.sector17Name
+                                      : name == "S33"      ? &issue.sector33
+                                      : name == "S33Nm"    ? &issue.sector33Name
+                                                           : nullptr;
+                if (target) *target = text(field.value());
+            }
+            if (issue.code.empty()) malformed("Code のない銘柄");
+            issues.push_back(std::move(issue));
+        });
+    });
+    return issues;
+}
+
+std::vector<Bar> JQuantsClient::barsOn(Day day) {
+    std::vector<Bar> bars;
+    eachPage("/equities/bars/daily", "date=" + compactDate(day), [&](std::string& body) {
+        return readPage(transfer_->parser, body,
+                        [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
+    });
+    return bars;
+}
+
+std::vector<Bar> JQuantsClient::barsOf(std::string_view code, Day from, Day to) {
+    std::vector<Bar> bars;
+    const std::string query = "code=" + escaped(transfer_->curl, code) +
+                              "&from=" + compactDate(from) + "&to=" + compactDate(to);
+    eachPage("/equities/bars/daily", query, [&](std::string& body) {
+        return readPage(transfer_->parser, body,
+                        [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
+    });
+    return bars;
+}
+
+std::vector<Bar> JQuantsClient::barsOf(std::string_view code) {
+    std::vector<Bar> bars;
+    eachPage("/equities/bars/daily", "code=" + escaped(transfer_->curl, code),
+             [&](std::string& body) {
+                 return readPage(transfer_->parser, body,
+                                 [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
+             });
+    return bars;
+}
+
+}  // namespace market

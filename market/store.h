@@ -1,0 +1,186 @@
+#pragma once
+// The local market store R/dravik/market.sqlite: listed issues, the trading calendar
+// and daily bars, from the exchange's API or imported from files. The program's files
+// are built from it (market/program_files.h). SQLite stays inside this module.
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/paths.h"
+#include "tables/errors.h"
+
+struct sqlite3;
+
+namespace market {
+
+using Day = std::chrono::sys_days;
+
+// A failure of the store or of the exchange's service, in the user's words.
+class MarketError : public Exception {
+    using Exception::Exception;
+};
+
+// The user stopped the work.
+class Cancelled : public MarketError {
+  public:
+    Cancelled() : MarketError("中止しました。") {}
+};
+
+// Where a bar came from. A price from the exchange replaces an imported one for the
+// same issue and day; an imported price never replaces one from the exchange.
+enum class Source { exchange = 0, imported = 1 };
+
+// A value the service sent as null (no trade that day).
+inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+inline bool hasNumber(double value) {
+    return !std::isnan(value);
+}
+
+struct Issue {
+    std::string code{};  // 5 characters as the exchange writes it: "72030", "130A0"
+    std::string name{};  // Japanese
+    std::string nameEn{};
+    std::string market{};  // "0111"
+    std::string marketName{};
+    std::string sector17{};
+    std::string sector17Name{};
+    std::string sector33{};
+    std::string sector33Name{};
+};
+
+// The code the program's files use: the first four characters ("72030" -> "7203").
+std::string shortCode(std::string_view code);
+// A common stock: a 5-character code ending in "0".
+bool isCommonStock(std::string_view code);
+
+struct Bar {
+    std::string code;
+    Day day{};
+    double open = kNoValue;
+    double high = kNoValue;
+    double low = kNoValue;
+    double close = kNoValue;  // as traded
+    double volume = kNoValue;
+    double adjFactor = kNoValue;  // set on an ex-date: 0.5 for a 2-for-1 split
+    double adjClose = kNoValue;   // split-adjusted as the service computes it
+};
+
+// The closing price the program's files show: the adjusted close, else the close.
+double shownClose(const Bar& bar);
+
+struct CalendarDay {
+    Day day{};
+    int kind = 0;  // 0 closed, 1 trading, 2 half-day session, 3 closed (derivatives trade)
+};
+inline bool isTradingKind(int kind) {
+    return kind == 1 || kind == 2;
+}
+
+// Days as the store keeps them: yyyymmdd.
+int dayNumber(Day day);
+Day dayOf(int number);
+// "2024-03-04" or "20240304"; nothing when it is not a date.
+std::optional<Day> parseIsoDay(std::string_view text);
+std::string isoText(Day day);
+
+// One connection to the store file; use it from one thread (each thread opens its own).
+class Store {
+  public:
+    // Opens the store, creating it (and its folder) when missing. Throws MarketError.
+    explicit Store(const std::filesystem::path& file);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    static std::filesystem::path fileIn(const data::DataRoot& root) {
+        return root.root / "dravik" / "market.sqlite";
+    }
+    const std::filesystem::path& file() const { return file_; }
+
+    // Everything between begin and commit lands whole or not at all; a transaction
+    // not committed is rolled back when it goes out of scope.
+    class Transaction {
+      public:
+        explicit Transaction(Store& store);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+      private:
+        Store& store_;
+        bool done_ = false;
+    };
+
+    // --- Issues ---
+    // The exchange's list of listed issues: these are listed from now on, the others
+    // stay known (their bars are kept) but are no longer listed.
+    void setListedIssues(const std::vector<Issue>& issues);
+    // Adds an issue the exchange does not list (an import); a known issue is kept as it is.
+    void addIssue(const Issue& issue);
+    // Listed issues, ascending by code as text.
+    std::vector<Issue> listedIssues() const;
+    // The issue the four-character code stands for (the common stock when there are
+    // several), listed or not.
+    std::optional<Issue> issueFor(std::string_view shortCode) const;
+
+    // --- Calendar ---
+    void setCalendar(const std::vector<CalendarDay>& days);
+    // Trading days (kinds 1 and 2), ascending.
+    std::vector<Day> tradingDays() const;
+
+    // --- Bars ---
+    // Stores bars under the source's precedence. `fetch` is the update that fetched them
+    // (0 for imports).
+    void putBars(const std::vector<Bar>& bars, Source source, int fetch = 0);
+    // Replaces the exchange's bars of one issue from `from` to `to` by these (a history
+    // refetched after a split).
+    void replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,
+                          int fetch);
+    std::vector<Bar> bars(std::string_view code, Day from, Day to) const;
+    std::vector<Bar> barsOn(Day day) const;
+    // Days holding at least one bar, ascending.
+    std::vector<Day> barDays() const;
+    // The oldest day of an issue's bars stored by an update before `fetch`.
+    std::optional<Day> oldestBarBefore(std::string_view code, int fetch) const;
+    std::optional<Day> oldestBar(std::string_view code) const;
+
+    // Shown closes (shownClose) of the codes on the days: result[c * days.size() + d],
+    // kNoValue where the store has none.
+    std::vector<double> closes(const std::vector<std::string>& codes,
+                               const std::vector<Day>& days) const;
+
+    // --- Days fetched whole from the exchange ---
+    void markDayFetched(Day day, int rows, int fetch);
+    struct FetchedDay {
+        Day day;
+        int rows;
+        int fetch;
+    };
+    std::vector<FetchedDay> fetchedDays() const;  // ascending
+
+    // --- Issues whose history must be fetched again (a split was seen) ---
+    void addPendingRefetch(std::string_view code);
+    void removePendingRefetch(std::string_view code);
+    std::vector<std::string> pendingRefetches() const;
+
+    // --- The update's own state ---
+    std::optional<std::string> state(std::string_view key) const;
+    void setState(std::string_view key, std::string_view value);
+    // A new number for an update; its bars carry it.
+    int beginFetch();
+
+  private:
+    friend class Transaction;
+    void exec(const char* sql);
+
+    std::filesystem::path file_;
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace market
