@@ -2,59 +2,24 @@
 
 #include <curl/curl.h>
 
-#include <simdjson.h>
-#include <charconv>
 #include <cmath>
 #include <mutex>
 #include <thread>
 
+#include "market/jquants_pages.h"
 #include "tables/convert.h"
 
 namespace market {
-
-namespace ondemand = simdjson::ondemand;
 
 namespace {
 
 constexpr long kConnectTimeoutSeconds = 30;
 // A transfer that brings less than a byte a second for this long has failed.
 constexpr long kStalledSeconds = 60;
+// The largest reply taken: a page of the whole market's bars is a few megabytes.
+constexpr std::size_t kMaxReplyBytes = 256u << 20;
 // A query that pages on beyond this is going round in circles.
 constexpr int kMaxPages = 100000;
-
-[[noreturn]] void malformed(std::string_view what) {
-    throw MarketError("J-Quants APIの応答を読めません (" + std::string(what) + ")。");
-}
-
-std::string text(ondemand::value value) {
-    const auto type = value.type().value();
-    if (type == ondemand::json_type::null) return {};
-    if (type == ondemand::json_type::string) return std::string(value.get_string().value());
-    if (type == ondemand::json_type::number) return std::string(value.raw_json_token());
-    malformed("文字列の項目");
-}
-
-// A number, null, or a number written as text (empty text for none).
-double number(ondemand::value value) {
-    const auto type = value.type().value();
-    if (type == ondemand::json_type::null) return kNoValue;
-    if (type == ondemand::json_type::number) return value.get_double().value();
-    if (type == ondemand::json_type::string) {
-        const std::string_view digits = value.get_string().value();
-        if (digits.empty()) return kNoValue;
-        double result = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), result);
-        if (error == std::errc() && end == digits.data() + digits.size()) return result;
-    }
-    malformed("数値の項目");
-}
-
-Day dateOf(ondemand::value value) {
-    const auto day = parseIsoDay(text(value));
-    if (!day) malformed("日付");
-    return *day;
-}
 
 std::string escaped(CURL* curl, std::string_view value) {
     char* escaped = curl_easy_escape(curl, value.data(), static_cast<int>(value.size()));
@@ -73,8 +38,8 @@ struct JQuantsClient::Transfer {
     CURL* curl = nullptr;
     curl_slist* headers = nullptr;
     std::string body;
+    bool tooLarge = false;
     char error[CURL_ERROR_SIZE] = {};
-    ondemand::parser parser;
     const ClientHooks* hooks = nullptr;
 
     ~Transfer() {
@@ -83,25 +48,18 @@ struct JQuantsClient::Transfer {
     }
 
     static size_t write(char* data, size_t size, size_t count, void* self) {
-        static_cast<Transfer*>(self)->body.append(data, size * count);
+        auto& transfer = *static_cast<Transfer*>(self);
+        // A reply past any page the service sends ends the transfer instead of the memory.
+        if (transfer.body.size() + size * count > kMaxReplyBytes) {
+            transfer.tooLarge = true;
+            return 0;
+        }
+        transfer.body.append(data, size * count);
         return size * count;
     }
     static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         const auto* hooks = static_cast<Transfer*>(self)->hooks;
         return hooks->cancelled && hooks->cancelled() ? 1 : 0;
-    }
-
-    // The service's own message of an error reply, when it sent one.
-    std::string serviceMessage() {
-        body.reserve(body.size() + simdjson::SIMDJSON_PADDING);
-        try {
-            auto document = parser.iterate(body.data(), body.size(), body.capacity());
-            std::string_view message;
-            if (document["message"].get_string().get(message) == simdjson::SUCCESS)
-                return std::string(message);
-        } catch (const simdjson::simdjson_error&) {
-        }
-        return {};
     }
 };
 
@@ -167,6 +125,7 @@ std::string JQuantsClient::get(const std::string& pathAndQuery) {
         checkCancelled();
         wait(rateLimit_.waitBefore(std::chrono::system_clock::now()));
         t.body.clear();
+        t.tooLarge = false;
         t.error[0] = '\0';
         curl_easy_setopt(t.curl, CURLOPT_URL, url.c_str());
         const CURLcode result = curl_easy_perform(t.curl);
@@ -174,6 +133,7 @@ std::string JQuantsClient::get(const std::string& pathAndQuery) {
         ++requests_;
         if (hooks_.requested) hooks_.requested();
         if (result == CURLE_ABORTED_BY_CALLBACK) throw Cancelled();
+        if (t.tooLarge) malformedReply("応答が大きすぎます");
         if (result != CURLE_OK) {
             const std::string reason = t.error[0] ? t.error : curl_easy_strerror(result);
             throw MarketError("J-Quants APIに接続できません: " + reason);
@@ -182,7 +142,7 @@ std::string JQuantsClient::get(const std::string& pathAndQuery) {
         curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
         if (status == 200) return std::move(t.body);
         if (status == 210) return {};  // no content
-        const std::string message = t.serviceMessage();
+        const std::string message = serviceMessageOf(t.body);
         const std::string detail = message.empty() ? "" : "\n" + message;
         if (status == 429) {
             if (attempt < kMaxTries) {
@@ -208,138 +168,39 @@ void JQuantsClient::eachPage(const std::string& path, const std::string& query,
                              const std::function<std::string(std::string& body)>& onPage) {
     std::string key;
     for (int page = 0;; ++page) {
-        if (page == kMaxPages) malformed("ページが終わりません");
+        if (page == kMaxPages) malformedReply("ページが終わりません");
         std::string target = path + "?" + query;
         if (!key.empty()) target += "&pagination_key=" + escaped(transfer_->curl, key);
         std::string body = get(target);
         if (body.empty()) return;
         std::string next = onPage(body);
         if (next.empty()) return;
-        if (next == key) malformed("同じページキー");
+        if (next == key) malformedReply("同じページキー");
         key = std::move(next);
     }
 }
 
-namespace {
-
-// Reads one page: calls onRow for every object of "data"; returns "pagination_key".
-template <class OnRow>
-std::string readPage(ondemand::parser& parser, std::string& body, OnRow&& onRow) {
-    body.reserve(body.size() + simdjson::SIMDJSON_PADDING);
-    std::string key;
-    bool sawData = false;
-    try {
-        auto document = parser.iterate(body.data(), body.size(), body.capacity());
-        for (auto field : document.get_object()) {
-            const std::string_view name = field.unescaped_key().value();
-            if (name == "data") {
-                sawData = true;
-                for (auto row : field.value().get_array()) {
-                    ondemand::object object = row.get_object();
-                    onRow(object);
-                }
-            } else if (name == "pagination_key") {
-                key = text(field.value());
-            }
-        }
-    } catch (const simdjson::simdjson_error& e) {
-        malformed(e.what());
-    }
-    if (!sawData) malformed("data がありません");
-    return key;
-}
-
-Bar barFrom(ondemand::object& row) {
-    Bar bar;
-    bool dated = false;
-    for (auto field : row) {
-        const std::string_view name = field.unescaped_key().value();
-        ondemand::value value = field.value();
-        if (name == "Date") {
-            bar.day = dateOf(value);
-            dated = true;
-        } else if (name == "Code") {
-            bar.code = text(value);
-        } else if (name == "O") {
-            bar.open = number(value);
-        } else if (name == "H") {
-            bar.high = number(value);
-        } else if (name == "L") {
-            bar.low = number(value);
-        } else if (name == "C") {
-            bar.close = number(value);
-        } else if (name == "Vo") {
-            bar.volume = number(value);
-        } else if (name == "AdjFactor") {
-            bar.adjFactor = number(value);
-        } else if (name == "AdjC") {
-            bar.adjClose = number(value);
-        }
-    }
-    if (!dated || bar.code.empty()) malformed("Date または Code のない行");
-    return bar;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<CalendarDay> JQuantsClient::calendar() {
     std::vector<CalendarDay> days;
-    eachPage("/markets/calendar", "", [&](std::string& body) {
-        return readPage(transfer_->parser, body, [&](ondemand::object& row) {
-            CalendarDay day;
-            bool dated = false, kind = false;
-            for (auto field : row) {
-                const std::string_view name = field.unescaped_key().value();
-                if (name == "Date") {
-                    day.day = dateOf(field.value());
-                    dated = true;
-                } else if (name == "HolDiv") {
-                    const auto value = tryToInt(text(field.value()));
-                    if (!value) malformed("HolDiv");
-                    day.kind = *value;
-                    kind = true;
-                }
-            }
-            if (!dated || !kind) malformed("Date または HolDiv のない行");
-            days.push_back(day);
-        });
-    });
+    eachPage("/markets/calendar", "",
+             [&](std::string& body) { return readCalendarPage(body, days); });
     return days;
 }
 
 std::vector<Issue> JQuantsClient::master(std::optional<Day> day) {
     std::vector<Issue> issues;
     const std::string query = day ? "date=" + compactDate(*day) : "";
-    eachPage("/equities/master", query, [&](std::string& body) {
-        return readPage(transfer_->parser, body, [&](ondemand::object& row) {
-            Issue issue;
-            for (auto field : row) {
-                const std::string_view name = field.unescaped_key().value();
-                std::string* target = name == "Code"       ? &issue.code
-                                      : name == "CoName"   ? &issue.name
-                                      : name == "CoNameEn" ? &issue.nameEn
-                                      : name == "Mkt"      ? &issue.market
-                                      : name == "MktNm"    ? &issue.marketName
-                                      : name == "S17"      ? &issue.sector17
-                                      : name == "S17Nm"    ? &issue.sector17Name
-                                      : name == "S33"      ? &issue.sector33
-                                      : name == "S33Nm"    ? &issue.sector33Name
-                                                           : nullptr;
-                if (target) *target = text(field.value());
-            }
-            if (issue.code.empty()) malformed("Code のない銘柄");
-            issues.push_back(std::move(issue));
-        });
-    });
+    eachPage("/equities/master", query,
+             [&](std::string& body) { return readIssuesPage(body, issues); });
     return issues;
 }
 
 std::vector<Bar> JQuantsClient::barsOn(Day day) {
     std::vector<Bar> bars;
-    eachPage("/equities/bars/daily", "date=" + compactDate(day), [&](std::string& body) {
-        return readPage(transfer_->parser, body,
-                        [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
-    });
+    eachPage("/equities/bars/daily", "date=" + compactDate(day),
+             [&](std::string& body) { return readBarsPage(body, bars); });
     return bars;
 }
 
@@ -347,20 +208,15 @@ std::vector<Bar> JQuantsClient::barsOf(std::string_view code, Day from, Day to) 
     std::vector<Bar> bars;
     const std::string query = "code=" + escaped(transfer_->curl, code) +
                               "&from=" + compactDate(from) + "&to=" + compactDate(to);
-    eachPage("/equities/bars/daily", query, [&](std::string& body) {
-        return readPage(transfer_->parser, body,
-                        [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
-    });
+    eachPage("/equities/bars/daily", query,
+             [&](std::string& body) { return readBarsPage(body, bars); });
     return bars;
 }
 
 std::vector<Bar> JQuantsClient::barsOf(std::string_view code) {
     std::vector<Bar> bars;
     eachPage("/equities/bars/daily", "code=" + escaped(transfer_->curl, code),
-             [&](std::string& body) {
-                 return readPage(transfer_->parser, body,
-                                 [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
-             });
+             [&](std::string& body) { return readBarsPage(body, bars); });
     return bars;
 }
 
