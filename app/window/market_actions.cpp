@@ -23,7 +23,9 @@
 #include "market/program_files.h"
 #include "market/setup.h"
 #include "market/update.h"
+#include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/layout.h"
 
 namespace {
 
@@ -41,6 +43,18 @@ struct UpdateRun {
     std::atomic<bool> cancel{false};
     std::atomic<bool> done{false};
 };
+
+// After an update the stock on the chart may have no price at all (a made-up sample code
+// the exchange does not list): the chart goes to the first watched stock that has one.
+void keepAChartableStock(TForm1& form) {
+    const WorkingTable& prices = form.StringGrid2;
+    const int col =
+        tables::lastColumnWithCode(prices, 0, 1, layout::kLastStockColumn + 1, form.Edit1.text());
+    auto priced = [&](int c) { return hasValue(prices.cell(c, 1)) || hasValue(prices.cell(c, 2)); };
+    if (form.Edit8.text() != "quendal" || col == 0 || priced(col)) return;
+    for (int c = 1; c <= layout::kLastStockColumn; ++c)
+        if (priced(c)) return form.Edit1.setText(prices.cell(c, 0));
+}
 
 }  // namespace
 
@@ -192,6 +206,7 @@ bool MarketActions::runUpdate() {
             form_.Button20Click();
             form_.Button2Click();
             form_.StringGrid3.setCell(1, 16, "0");
+            keepAChartableStock(form_);
             form_.Button3Click();
         });
         refreshTitle();
