@@ -13,7 +13,7 @@ namespace market {
 namespace {
 
 constexpr int kDateFileDays = 1000;
-constexpr std::size_t kWatchedStocks = 197;
+constexpr std::size_t kWatchedStocks = kPriceFileStocks;
 constexpr const char* kDefaultCodeListLine = "コード\t銘柄名";
 constexpr const char* kDefaultDateFileLine = "日付,取得日付,表示日付";
 // The code list of the generated sample says so on its first line.
@@ -31,8 +31,9 @@ std::string cleanName(std::string_view name) {
     return clean;
 }
 
+// Imported stocks the exchange does not list count as listed here.
 std::vector<Issue> listedCommonStocks(const Store& store) {
-    auto issues = store.listedIssues();
+    auto issues = store.listedAndImportedIssues();
     std::erase_if(issues, [](const Issue& issue) { return !isCommonStock(issue.code); });
     return issues;  // ascending by code as text
 }
@@ -207,11 +208,19 @@ std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot
 
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
                                              int candidateDays) {
+    return rebuildProgramFiles(store, root, watchList(root), false, candidateDays);
+}
+
+std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
+                                             const std::vector<std::string>& watched, bool fresh,
+                                             int candidateDays) {
     const auto codeList =
-        codeListLines(store, firstLineOf(root.codeListFile(), kDefaultCodeListLine));
-    const auto dateFile = dateFileLines(store, firstLineOf(root.dateFile(), kDefaultDateFileLine));
+        codeListLines(store, fresh ? kDefaultCodeListLine
+                                   : firstLineOf(root.codeListFile(), kDefaultCodeListLine));
+    const auto dateFile = dateFileLines(
+        store, fresh ? kDefaultDateFileLine : firstLineOf(root.dateFile(), kDefaultDateFileLine));
     const auto candidates = candidateFileLines(store, candidateDays);
-    auto prices = priceFileLines(store, watchList(root), priceCorner(root));
+    auto prices = priceFileLines(store, watched, fresh ? std::string() : priceCorner(root));
 
     for (const auto& file : {root.codeListFile(), root.candidateFile()})
         std::filesystem::create_directories(file.parent_path());

@@ -311,6 +311,20 @@ std::vector<Issue> Store::listedIssues() const {
     return issues;
 }
 
+std::vector<Issue> Store::listedAndImportedIssues() const {
+    const std::string sql = std::string("SELECT ") + kIssueColumns +
+                            " FROM issues WHERE listed = 1 OR source = 1 ORDER BY code";
+    Statement rows(db_, file_, sql.c_str());
+    std::vector<Issue> issues;
+    while (rows.step()) issues.push_back(issueFrom(rows));
+    return issues;
+}
+
+void Store::nameImportedIssue(std::string_view code, std::string_view name) {
+    Statement put(db_, file_, "UPDATE issues SET name = ?2 WHERE code = ?1 AND source = 1");
+    put.bind(1, code).bind(2, name).run();
+}
+
 std::optional<Issue> Store::issueFor(std::string_view code) const {
     // The common stock first, then a listed issue, then the lowest code.
     const std::string sql = std::string("SELECT ") + kIssueColumns +
@@ -361,6 +375,27 @@ void Store::putBars(const std::vector<Bar>& bars, Source source, int fetch) {
         put.bind(11, static_cast<long long>(fetch)).run();
     }
     change.release(file_);
+}
+
+int Store::importBars(const std::vector<Bar>& bars) {
+    const std::string sql =
+        std::string("INSERT INTO bars(") + kBarColumns +
+        ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 1, 0) "
+        "ON CONFLICT(day, code) DO UPDATE SET open = ?3, high = ?4, low = ?5, close = ?6, "
+        "volume = ?7, adj_factor = ?8, adj_close = ?9, source = 1, fetch = 0 "
+        "WHERE bars.source = 1";
+    Savepoint change(db_, file_);
+    Statement put(db_, file_, sql.c_str());
+    int keptFromExchange = 0;
+    for (const auto& bar : bars) {
+        put.bind(1, bar.code).bind(2, bar.day).bind(3, bar.open).bind(4, bar.high);
+        put.bind(5, bar.low).bind(6, bar.close).bind(7, bar.volume).bind(8, bar.adjFactor);
+        put.bind(9, bar.adjClose).run();
+        // The conflict's update changes nothing where the exchange's bar stays.
+        if (sqlite3_changes(db_) == 0) ++keptFromExchange;
+    }
+    change.release(file_);
+    return keptFromExchange;
 }
 
 void Store::replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,
