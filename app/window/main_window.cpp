@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <array>
 
+#include "app/window/csv_import_window.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -125,6 +126,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     panel6_->hide();
 
     bindEvents();
+    new CsvImportWindow(*this, form_);  // "CSV取り込み..." and files dropped on the window
     // Socket notices and time-outs of the HTTP client are also handled between actions,
     // e.g. a peer closing an idle connection.
     auto* idle = new QTimer(this);
