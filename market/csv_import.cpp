@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <set>
 #include <system_error>
 
@@ -20,6 +21,8 @@ namespace {
 
 // Some exports put a title line or two above the header row.
 constexpr int kHeaderSearchRecords = 30;
+// Imported rows stored and committed together.
+constexpr std::size_t kRowsPerCommit = 500000;
 // The program reads prices as whole numbers of 32 bits.
 constexpr double kLargestPrice = 1e9;
 
@@ -259,34 +262,35 @@ bool groupOfThree(std::string_view rest) {
 }
 
 // "1,234.5", "-3", "1234"; none for an empty cell or a dash (no trade).
+// What exports write for a day without a trade.
+bool noTradeMark(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (std::string_view mark : {"-", "--", "---", "null", "nan", "n/a", "na", "－", "—", "ー"})
+        if (lower == mark) return true;
+    return false;
+}
+
 Number readNumber(std::string_view text, double& value) {
     text = trim(text);
     if (text.empty()) return Number::none;
-    std::string lower;
-    for (char c : text) lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    for (std::string_view dash : {"-", "--", "---", "null", "nan", "n/a", "na", "－", "—", "ー"})
-        if (lower == dash) return Number::none;
-    std::string plain;
+    char plain[64];
+    std::size_t length = 0;
     bool digits = false, point = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (isDigit(c)) {
-            plain += c;
-            digits = true;
-        } else if (c == ',' && digits && !point && groupOfThree(text.substr(i + 1))) {
-            continue;  // grouping: "1,234", never a decimal comma
-        } else if (c == '.' && !point) {
-            plain += c;
-            point = true;
-        } else if ((c == '-' || c == '+') && i == 0) {
-            if (c == '-') plain += c;
-        } else {
-            return Number::bad;
-        }
+        if (c == ',' && digits && !point && groupOfThree(text.substr(i + 1))) continue;
+        const bool sign = i == 0 && (c == '-' || c == '+');
+        if (!isDigit(c) && !(c == '.' && !point) && !sign)
+            return noTradeMark(text) ? Number::none : Number::bad;
+        if (length == sizeof plain) return Number::bad;
+        digits = digits || isDigit(c);
+        point = point || c == '.';
+        if (c != '+') plain[length++] = c;
     }
-    if (!digits) return Number::bad;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error != std::errc() || end != plain.data() + plain.size()) return Number::bad;
+    if (!digits) return noTradeMark(text) ? Number::none : Number::bad;
+    const auto [end, error] = std::from_chars(plain, plain + length, value);
+    if (error != std::errc() || end != plain + length) return Number::bad;
     return Number::value;
 }
 
@@ -588,41 +592,113 @@ std::string storeCodeFor(const Store& store, const std::string& code) {
     return code + "0";
 }
 
-void storeFile(Store& store, CsvFile& file, const ImportOptions& options,
-               const std::map<std::string, std::string>& listNames, ImportedFile& out) {
-    out.shape = file.shape;
-    Store::Transaction transaction(store);
-    std::string lastCode, storeCode;
-    for (auto& bar : file.bars) {
-        if (bar.code != lastCode) {
-            lastCode = bar.code;
-            storeCode = storeCodeFor(store, bar.code);
-            const std::string key = shortCode(storeCode);
-            out.codes.push_back(key);
-            std::string given = file.shape == CsvShape::dailyHistory ? options.name : std::string();
-            if (given.empty())
-                if (const auto named = file.names.find(bar.code); named != file.names.end())
-                    given = named->second;
-            if (!store.issueFor(key) || store.issueFor(key)->code != storeCode) {
-                const auto listed = listNames.find(key);
-                store.addIssue({storeCode, !given.empty()              ? given
-                                           : listed != listNames.end() ? listed->second
-                                                                       : std::string()});
-            } else if (!given.empty()) {
-                store.nameImportedIssue(storeCode, given);
+// Files go into the store in batches: their rows are stored together in the store's
+// key order (day first) and committed at once; stored file by file, most of the store's
+// pages would be written again for every file. Each file still lands whole or not at
+// all: a file that fails to read never reaches the batch, and a batch that fails to
+// store fails all its files.
+class Batch {
+  public:
+    Batch(Store& store, ImportResult& result) : store_(store), result_(result) {}
+
+    // The file's issues now, its bars with the batch.
+    void add(std::size_t fileIndex, CsvFile& file, const ImportOptions& options,
+             const std::map<std::string, std::string>& listNames) {
+        if (!transaction_) transaction_.emplace(store_);
+        ImportedFile& out = result_.files[fileIndex];
+        out.shape = file.shape;
+        Store::Transaction issues(store_);
+        std::string lastCode, storeCode;
+        for (auto& bar : file.bars) {
+            if (bar.code != lastCode) {
+                lastCode = bar.code;
+                storeCode = storeCodeFor(store_, bar.code);
+                nameIssue(storeCode, file, bar.code, options, listNames, out);
             }
-            if (file.shape == CsvShape::dailyHistory) out.name = store.issueFor(key)->name;
+            bar.code = storeCode;
+            if (!out.firstDay || bar.day < *out.firstDay) out.firstDay = bar.day;
+            if (!out.lastDay || bar.day > *out.lastDay) out.lastDay = bar.day;
         }
-        bar.code = storeCode;
-        if (!out.firstDay || bar.day < *out.firstDay) out.firstDay = bar.day;
-        if (!out.lastDay || bar.day > *out.lastDay) out.lastDay = bar.day;
+        issues.commit();
+        std::sort(out.codes.begin(), out.codes.end());
+        out.rowsWithoutPrice = file.rowsWithoutPrice;
+        files_.push_back(fileIndex);
+        rows_ += file.bars.size();
+        bars_.push_back(std::move(file.bars));
     }
-    out.keptFromExchange = store.importBars(file.bars);
-    out.stored = static_cast<int>(file.bars.size()) - out.keptFromExchange;
-    out.rowsWithoutPrice = file.rowsWithoutPrice;
-    std::sort(out.codes.begin(), out.codes.end());
-    transaction.commit();
-}
+
+    std::size_t rows() const { return rows_; }
+
+    void commit() {
+        if (!transaction_) return;
+        try {
+            // (file of the batch, row of the file), in the store's key order. Stable: a
+            // later file's row for the same stock and day replaces an earlier one.
+            std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
+            order.reserve(rows_);
+            for (std::size_t f = 0; f < bars_.size(); ++f)
+                for (std::size_t r = 0; r < bars_[f].size(); ++r)
+                    order.emplace_back(static_cast<std::uint32_t>(f),
+                                       static_cast<std::uint32_t>(r));
+            const auto barAt = [this](const std::pair<std::uint32_t, std::uint32_t>& at) {
+                return &bars_[at.first][at.second];
+            };
+            std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+                const Bar *x = barAt(a), *y = barAt(b);
+                return x->day != y->day ? x->day < y->day : x->code < y->code;
+            });
+            std::vector<Bar> sorted;
+            sorted.reserve(order.size());
+            for (const auto& at : order) sorted.push_back(std::move(*barAt(at)));
+            const auto kept = store_.importBars(sorted);
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                ImportedFile& out = result_.files[files_[order[k].first]];
+                ++(kept[k] ? out.keptFromExchange : out.stored);
+            }
+            transaction_->commit();
+        } catch (const Exception& e) {
+            for (std::size_t i : files_) {
+                ImportedFile failed;
+                failed.file = result_.files[i].file;
+                failed.error = e.message();
+                result_.files[i] = std::move(failed);
+            }
+        }
+        transaction_.reset();
+        files_.clear();
+        bars_.clear();
+        rows_ = 0;
+    }
+
+  private:
+    void nameIssue(const std::string& storeCode, const CsvFile& file, const std::string& fileCode,
+                   const ImportOptions& options,
+                   const std::map<std::string, std::string>& listNames, ImportedFile& out) {
+        const std::string key = shortCode(storeCode);
+        out.codes.push_back(key);
+        std::string given = file.shape == CsvShape::dailyHistory ? options.name : std::string();
+        if (given.empty())
+            if (const auto named = file.names.find(fileCode); named != file.names.end())
+                given = named->second;
+        const auto known = store_.issueFor(key);
+        if (!known || known->code != storeCode) {
+            const auto listed = listNames.find(key);
+            store_.addIssue({storeCode, !given.empty()              ? given
+                                        : listed != listNames.end() ? listed->second
+                                                                    : std::string()});
+        } else if (!given.empty()) {
+            store_.nameImportedIssue(storeCode, given);
+        }
+        if (file.shape == CsvShape::dailyHistory) out.name = store_.issueFor(key)->name;
+    }
+
+    Store& store_;
+    ImportResult& result_;
+    std::optional<Store::Transaction> transaction_;
+    std::vector<std::size_t> files_;      // the files of the batch
+    std::vector<std::vector<Bar>> bars_;  // their bars, file by file
+    std::size_t rows_ = 0;
+};
 
 // The settings the program starts with: the saved codes point at an imported stock when
 // the sample made way (its saved codes name made-up stocks) or when there were none.
@@ -671,24 +747,27 @@ ImportResult importCsvFiles(const data::DataRoot& root,
     Store store(Store::fileIn(root));
     // The sample's code list names made-up stocks.
     const auto listNames = replacing ? std::map<std::string, std::string>() : codeListNames(root);
+    Batch batch(store, result);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (progress && !progress(i, files.size(), files[i])) {
             result.cancelled = true;
             break;
         }
-        ImportedFile out;
-        out.file = files[i];
+        result.files.push_back(ImportedFile{});
+        result.files.back().file = files[i];
         try {
             const std::string bytes = data::readBytes(files[i]);
             auto parsed = parseCsvFile(files[i].filename().string(), bytes, options.code);
-            storeFile(store, parsed, options, listNames, out);
+            batch.add(i, parsed, options, listNames);
         } catch (const Exception& e) {
-            out = ImportedFile{};
-            out.file = files[i];
-            out.error = e.message();
+            ImportedFile failed;
+            failed.file = files[i];
+            failed.error = e.message();
+            result.files.back() = std::move(failed);
         }
-        result.files.push_back(std::move(out));
+        if (batch.rows() >= kRowsPerCommit) batch.commit();
     }
+    batch.commit();
     if (progress) progress(files.size(), files.size(), {});
     if (result.storedFiles() == 0) return result;
 

@@ -260,16 +260,19 @@ void Store::exec(const char* sql) {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_, file_);
 }
 
-Store::Transaction::Transaction(Store& store) : store_(store) {
-    store_.exec("BEGIN IMMEDIATE");
+Store::Transaction::Transaction(Store& store)
+    : store_(store), nested_(sqlite3_get_autocommit(store.db_) == 0) {
+    store_.exec(nested_ ? "SAVEPOINT part" : "BEGIN IMMEDIATE");
 }
 
 Store::Transaction::~Transaction() {
-    if (!done_) sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!done_)
+        sqlite3_exec(store_.db_, nested_ ? "ROLLBACK TO part; RELEASE part" : "ROLLBACK", nullptr,
+                     nullptr, nullptr);
 }
 
 void Store::Transaction::commit() {
-    store_.exec("COMMIT");
+    store_.exec(nested_ ? "RELEASE part" : "COMMIT");
     done_ = true;
 }
 
@@ -377,7 +380,7 @@ void Store::putBars(const std::vector<Bar>& bars, Source source, int fetch) {
     change.release(file_);
 }
 
-int Store::importBars(const std::vector<Bar>& bars) {
+std::vector<bool> Store::importBars(const std::vector<Bar>& bars) {
     const std::string sql =
         std::string("INSERT INTO bars(") + kBarColumns +
         ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 1, 0) "
@@ -386,13 +389,14 @@ int Store::importBars(const std::vector<Bar>& bars) {
         "WHERE bars.source = 1";
     Savepoint change(db_, file_);
     Statement put(db_, file_, sql.c_str());
-    int keptFromExchange = 0;
+    std::vector<bool> keptFromExchange;
+    keptFromExchange.reserve(bars.size());
     for (const auto& bar : bars) {
         put.bind(1, bar.code).bind(2, bar.day).bind(3, bar.open).bind(4, bar.high);
         put.bind(5, bar.low).bind(6, bar.close).bind(7, bar.volume).bind(8, bar.adjFactor);
         put.bind(9, bar.adjClose).run();
         // The conflict's update changes nothing where the exchange's bar stays.
-        if (sqlite3_changes(db_) == 0) ++keptFromExchange;
+        keptFromExchange.push_back(sqlite3_changes(db_) == 0);
     }
     change.release(file_);
     return keptFromExchange;

@@ -96,7 +96,8 @@ class Store {
     const std::filesystem::path& file() const { return file_; }
 
     // Everything between begin and commit lands whole or not at all; a transaction
-    // not committed is rolled back when it goes out of scope.
+    // not committed is rolled back when it goes out of scope. Inside another one it is
+    // a part of it: rolled back alone, committed with it.
     class Transaction {
       public:
         explicit Transaction(Store& store);
@@ -107,6 +108,7 @@ class Store {
 
       private:
         Store& store_;
+        bool nested_;
         bool done_ = false;
     };
 
@@ -135,9 +137,9 @@ class Store {
     // Stores bars under the source's precedence. `fetch` is the update that fetched them
     // (0 for imports).
     void putBars(const std::vector<Bar>& bars, Source source, int fetch = 0);
-    // Stores imported bars as putBars does; returns how many it left out because the
-    // store holds the exchange's price for that issue and day.
-    int importBars(const std::vector<Bar>& bars);
+    // Stores imported bars as putBars does; returns for each bar whether it was left
+    // out because the store holds the exchange's price for that issue and day.
+    std::vector<bool> importBars(const std::vector<Bar>& bars);
     // Replaces the exchange's bars of one issue from `from` to `to` by these (a history
     // refetched after a split).
     void replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,

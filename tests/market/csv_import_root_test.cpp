@@ -93,6 +93,15 @@ TEST_F(CsvImport, TheExchangesPricesStayAndAFailedFileStoresNothing) {
     EXPECT_EQ(data::readLines(root().priceFile()).at(3), "2024/03/01,2500,8000");
 }
 
+TEST_F(CsvImport, OfTwoFilesForTheSameDayTheLaterWins) {
+    const auto result =
+        import({file("7203.csv", history({100, 101})), file("7203.T.csv", history({0, 201}))});
+    EXPECT_EQ(result.files[1].stored, 1);
+    const Store store(Store::fileIn(root()));
+    EXPECT_EQ(store.closes({"72030"}, {market::dayOf(20240301), market::dayOf(20240304)}),
+              (std::vector<double>{100, 201}));
+}
+
 TEST_F(CsvImport, NamesComeFromTheOptionTheStoreOrTheCodeList) {
     dir.writeRaw("quendal/.keep", "");
     data::writeLines(root().codeListFile(), {"コード,銘柄名", "6758,ソニーグループ,東証"});
