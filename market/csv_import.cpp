@@ -503,11 +503,11 @@ CsvFile parseCsvFile(std::string_view fileName, std::string_view bytes, std::str
             const auto rowCode = stockCode(text);
             if (!rowCode) failRow(fileName, line, "銘柄コードではありません: " + std::string(text));
             bar.code = *rowCode;
-            if (const auto name = row.cell(columns[kName]); !name.empty())
-                file.names.emplace(bar.code, std::string(name));
         } else {
             bar.code = historyCode;
         }
+        if (const auto name = row.cell(columns[kName]); !name.empty())
+            file.names.emplace(bar.code, std::string(name));
         bar.open = row.price(columns[kOpen]);
         bar.high = row.price(columns[kHigh]);
         bar.low = row.price(columns[kLow]);

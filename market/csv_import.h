@@ -35,7 +35,7 @@ struct CsvFile {
     // Bars by code, then by day, oldest first; codes of four characters ("7203", "130A")
     // or of five as the exchange writes them ("72030"). A history's bars carry its code.
     std::vector<Bar> bars;
-    // Names the file gives (a market day's name column), by code.
+    // Names the file gives in a name column, by code.
     std::map<std::string, std::string> names;
     // Rows without a price (an empty, "-" or 0 close): a day without a trade.
     int rowsWithoutPrice = 0;

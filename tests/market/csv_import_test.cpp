@@ -65,8 +65,9 @@ TEST(CsvReading, ReadsBothShapesInEveryEncodingAndForm) {
          {"7203 2024/03/04 1250", "7203 2024/03/05 1260"},
          1},
         {"7203_2024.csv",  // CP932 with a title line above the header, CR line ends
-         data::utf8ToCp932("7203 東証プライム トヨタ自動車\r日付,始値,高値,安値,終値,出来高,"
-                           "終値調整値\r2024-03-04,2500,2520,2480,2500,100,2500\r"),
+         data::utf8ToCp932("7203 東証プライム トヨタ自動車\r日付,銘柄名,始値,高値,安値,終値,"
+                           "出来高,終値調整値\r2024-03-04,トヨタ自動車,2500,2520,2480,2500,100,"
+                           "2500\r"),
          "",
          CsvShape::dailyHistory,
          {"7203 2024/03/04 2500"}},
@@ -108,6 +109,8 @@ TEST(CsvReading, ReadsBothShapesInEveryEncodingAndForm) {
     EXPECT_EQ(yahoo.bars[1].volume, 1234000);
     EXPECT_EQ(market::parseCsvFile("20240304.csv", cases[4].bytes).names.at("9984"),
               "ソフトバンクグループ");
+    EXPECT_EQ(market::parseCsvFile("7203_2024.csv", cases[1].bytes).names.at("7203"),
+              "トヨタ自動車");
 }
 
 TEST(CsvReading, ARowThatDoesNotParseStopsTheFileWithItsLine) {
