@@ -4,9 +4,12 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "data/cp932.h"
 #include "data/text_file.h"
@@ -21,8 +24,10 @@ namespace {
 
 // Some exports put a title line or two above the header row.
 constexpr int kHeaderSearchRecords = 30;
-// Imported rows stored and committed together.
+// Imported rows committed together, and stored a part at a time while the next files
+// are read.
 constexpr std::size_t kRowsPerCommit = 500000;
+constexpr std::size_t kRowsPerStore = 100000;
 // The program reads prices as whole numbers of 32 bits.
 constexpr double kLargestPrice = 1e9;
 
@@ -592,11 +597,92 @@ std::string storeCodeFor(const Store& store, const std::string& code) {
     return code + "0";
 }
 
-// Files go into the store in batches: their rows are stored together in the store's
-// key order (day first) and committed at once; stored file by file, most of the store's
-// pages would be written again for every file. Each file still lands whole or not at
-// all: a file that fails to read never reaches the batch, and a batch that fails to
-// store fails all its files.
+// Files are read on worker threads, a few ahead of the store, and taken in file
+// order: reading is most of an import's work besides the store's own.
+class FileReader {
+  public:
+    struct Read {
+        std::optional<CsvFile> file;
+        std::string error;
+    };
+
+    FileReader(const std::vector<std::filesystem::path>& files, std::string_view code)
+        : files_(files), code_(code), slots_(files.size()) {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const std::size_t workers = std::min<std::size_t>({cores, kReadingThreads, files.size()});
+        for (std::size_t i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    }
+    ~FileReader() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (auto& worker : workers_) worker.join();
+    }
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Waits for the file to be read.
+    Read take(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return slots_[index].has_value(); });
+        Read read = std::move(*slots_[index]);
+        slots_[index].reset();
+        taken_ = index + 1;
+        lock.unlock();
+        changed_.notify_all();
+        return read;
+    }
+
+  private:
+    void work() {
+        for (;;) {
+            std::size_t index = 0;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] {
+                    return stop_ || next_ >= files_.size() || next_ < taken_ + kReadAhead;
+                });
+                if (stop_ || next_ >= files_.size()) return;
+                index = next_++;
+            }
+            Read read;
+            try {
+                read.file = parseCsvFile(files_[index].filename().string(),
+                                         data::readBytes(files_[index]), code_);
+            } catch (const Exception& e) {
+                read.error = e.message();
+            } catch (const std::exception& e) {
+                read.error = files_[index].filename().string() + ": " + e.what();
+            }
+            {
+                const std::lock_guard lock(mutex_);
+                slots_[index] = std::move(read);
+            }
+            changed_.notify_all();
+        }
+    }
+
+    static constexpr std::size_t kReadingThreads = 4;
+    static constexpr std::size_t kReadAhead = 16;
+
+    const std::vector<std::filesystem::path>& files_;
+    const std::string code_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::optional<Read>> slots_;
+    std::size_t next_ = 0, taken_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> workers_;
+};
+
+// Files go into the store in batches of one transaction: their rows are stored in
+// the store's key order (day first), a part at a time while the next files are read,
+// and committed at once; stored and committed file by file, most of the store's pages
+// would be written again for every file. Each file still lands whole or not at all: a
+// file that fails to read never reaches the batch, and a batch that fails to store
+// fails all its files.
 class Batch {
   public:
     Batch(Store& store, ImportResult& result) : store_(store), result_(result) {}
@@ -624,53 +710,73 @@ class Batch {
         out.rowsWithoutPrice = file.rowsWithoutPrice;
         files_.push_back(fileIndex);
         rows_ += file.bars.size();
-        bars_.push_back(std::move(file.bars));
+        stagedRows_ += file.bars.size();
+        staged_.emplace_back(fileIndex, std::move(file.bars));
     }
 
     std::size_t rows() const { return rows_; }
+    std::size_t stagedRows() const { return stagedRows_; }
+
+    // The staged rows into the store, not yet committed.
+    void store() {
+        if (staged_.empty()) return;
+        try {
+            if (failure_.empty()) storeStaged();
+        } catch (const Exception& e) {
+            failure_ = e.message();
+        }
+        staged_.clear();
+        stagedRows_ = 0;
+    }
 
     void commit() {
         if (!transaction_) return;
+        store();
         try {
-            // (file of the batch, row of the file), in the store's key order. Stable: a
-            // later file's row for the same stock and day replaces an earlier one.
-            std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
-            order.reserve(rows_);
-            for (std::size_t f = 0; f < bars_.size(); ++f)
-                for (std::size_t r = 0; r < bars_[f].size(); ++r)
-                    order.emplace_back(static_cast<std::uint32_t>(f),
-                                       static_cast<std::uint32_t>(r));
-            const auto barAt = [this](const std::pair<std::uint32_t, std::uint32_t>& at) {
-                return &bars_[at.first][at.second];
-            };
-            std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-                const Bar *x = barAt(a), *y = barAt(b);
-                return x->day != y->day ? x->day < y->day : x->code < y->code;
-            });
-            std::vector<Bar> sorted;
-            sorted.reserve(order.size());
-            for (const auto& at : order) sorted.push_back(std::move(*barAt(at)));
-            const auto kept = store_.importBars(sorted);
-            for (std::size_t k = 0; k < order.size(); ++k) {
-                ImportedFile& out = result_.files[files_[order[k].first]];
-                ++(kept[k] ? out.keptFromExchange : out.stored);
-            }
-            transaction_->commit();
+            if (failure_.empty()) transaction_->commit();
         } catch (const Exception& e) {
+            failure_ = e.message();
+        }
+        if (!failure_.empty()) {
             for (std::size_t i : files_) {
                 ImportedFile failed;
                 failed.file = result_.files[i].file;
-                failed.error = e.message();
+                failed.error = failure_;
                 result_.files[i] = std::move(failed);
             }
         }
         transaction_.reset();
         files_.clear();
-        bars_.clear();
         rows_ = 0;
+        failure_.clear();
     }
 
   private:
+    void storeStaged() {
+        // (staged file, row of the file) in the store's key order. Stable: a later
+        // file's row for the same stock and day replaces an earlier one.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
+        order.reserve(stagedRows_);
+        for (std::size_t f = 0; f < staged_.size(); ++f)
+            for (std::size_t r = 0; r < staged_[f].second.size(); ++r)
+                order.emplace_back(static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(r));
+        const auto barAt = [this](const std::pair<std::uint32_t, std::uint32_t>& at) {
+            return &staged_[at.first].second[at.second];
+        };
+        std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+            const Bar *x = barAt(a), *y = barAt(b);
+            return x->day != y->day ? x->day < y->day : x->code < y->code;
+        });
+        std::vector<Bar> sorted;
+        sorted.reserve(order.size());
+        for (const auto& at : order) sorted.push_back(std::move(*barAt(at)));
+        const auto kept = store_.importBars(sorted);
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            ImportedFile& out = result_.files[staged_[order[k].first].first];
+            ++(kept[k] ? out.keptFromExchange : out.stored);
+        }
+    }
+
     void nameIssue(const std::string& storeCode, const CsvFile& file, const std::string& fileCode,
                    const ImportOptions& options,
                    const std::map<std::string, std::string>& listNames, ImportedFile& out) {
@@ -695,9 +801,12 @@ class Batch {
     Store& store_;
     ImportResult& result_;
     std::optional<Store::Transaction> transaction_;
-    std::vector<std::size_t> files_;      // the files of the batch
-    std::vector<std::vector<Bar>> bars_;  // their bars, file by file
+    std::vector<std::size_t> files_;  // the files of the batch
     std::size_t rows_ = 0;
+    // Bars not yet in the store, file by file.
+    std::vector<std::pair<std::size_t, std::vector<Bar>>> staged_;
+    std::size_t stagedRows_ = 0;
+    std::string failure_;
 };
 
 // The settings the program starts with: the saved codes point at an imported stock when
@@ -748,24 +857,30 @@ ImportResult importCsvFiles(const data::DataRoot& root,
     // The sample's code list names made-up stocks.
     const auto listNames = replacing ? std::map<std::string, std::string>() : codeListNames(root);
     Batch batch(store, result);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (progress && !progress(i, files.size(), files[i])) {
-            result.cancelled = true;
-            break;
+    {
+        FileReader reader(files, options.code);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (progress && !progress(i, files.size(), files[i])) {
+                result.cancelled = true;
+                break;
+            }
+            result.files.push_back(ImportedFile{});
+            result.files.back().file = files[i];
+            auto read = reader.take(i);
+            try {
+                if (!read.file) throw ImportError(read.error);
+                batch.add(i, *read.file, options, listNames);
+            } catch (const Exception& e) {
+                ImportedFile failed;
+                failed.file = files[i];
+                failed.error = e.message();
+                result.files.back() = std::move(failed);
+            }
+            if (batch.rows() >= kRowsPerCommit)
+                batch.commit();
+            else if (batch.stagedRows() >= kRowsPerStore)
+                batch.store();
         }
-        result.files.push_back(ImportedFile{});
-        result.files.back().file = files[i];
-        try {
-            const std::string bytes = data::readBytes(files[i]);
-            auto parsed = parseCsvFile(files[i].filename().string(), bytes, options.code);
-            batch.add(i, parsed, options, listNames);
-        } catch (const Exception& e) {
-            ImportedFile failed;
-            failed.file = files[i];
-            failed.error = e.message();
-            result.files.back() = std::move(failed);
-        }
-        if (batch.rows() >= kRowsPerCommit) batch.commit();
     }
     batch.commit();
     if (progress) progress(files.size(), files.size(), {});
