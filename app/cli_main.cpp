@@ -1,5 +1,7 @@
 // dravik-cli: charts and screens from a terminal or a script, driving the same form
 // and actions as the window.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -15,6 +17,7 @@
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
+#include "market/csv_import.h"
 #include "screening/breadth.h"
 #include "screening/patterns.h"
 #include "screening/results_csv.h"
@@ -49,7 +52,8 @@ constexpr const char* kUsage =
     "                         [--svg FILE] [--png FILE [--width PIXELS]]\n"
     "       dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
     "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n"
-    "       dravik-cli update [--days N] [--root DIR]\n";
+    "       dravik-cli update [--days N] [--root DIR]\n"
+    "       dravik-cli import FILE... [--code CODE] [--name NAME] [--root DIR]\n";
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -249,6 +253,46 @@ int updateCommand(int argc, char** argv) {
     return runUpdate(rootOf(args->options), days);
 }
 
+// dravik-cli import: CSV files of daily prices into the store, then the program's files.
+int importCommand(int argc, char** argv) {
+    constexpr const char* usage =
+        "usage: dravik-cli import FILE... [--code CODE] [--name NAME] [--root DIR]\n"
+        "       (--code and --name name the stock of a single file)\n";
+    const auto args = parse(argc, argv, {"--code", "--name", "--root"});
+    if (!args || args->positional.empty() ||
+        (args->positional.size() > 1 &&
+         (args->options.count("--code") || args->options.count("--name")))) {
+        std::cerr << usage;
+        return 2;
+    }
+    const auto& options = args->options;
+    market::ImportOptions choice;
+    if (options.count("--code")) choice.code = options.at("--code");
+    if (options.count("--name")) choice.name = options.at("--name");
+    const std::vector<std::filesystem::path> files(args->positional.begin(),
+                                                   args->positional.end());
+    const bool terminal = ::isatty(2) != 0;
+    const auto progress = [terminal](std::size_t done, std::size_t total,
+                                     const std::filesystem::path& file) {
+        if (terminal && total > 1)
+            std::cerr << "\r\x1b[K取り込み中 " << done << "/" << total << " "
+                      << file.filename().string() << (done == total ? "\r\x1b[K" : "")
+                      << std::flush;
+        return true;
+    };
+    try {
+        const auto result =
+            market::importCsvFiles(data::DataRoot{rootOf(options)}, files, choice, progress);
+        const auto report = market::describe(result);
+        for (const auto& line : report.problems) std::cerr << "dravik: " << line << '\n';
+        for (const auto& line : report.done) std::cout << line << '\n';
+        return result.anyFailed() || !result.rebuildError.empty() ? 1 : 0;
+    } catch (const Exception& e) {
+        std::cerr << "dravik: " << e.message() << '\n';
+        return 1;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,6 +300,7 @@ int main(int argc, char** argv) {
     if (command == "chart") return chartCommand(argc, argv);
     if (command == "screen") return screenCommand(argc, argv);
     if (command == "update") return updateCommand(argc, argv);
+    if (command == "import") return importCommand(argc, argv);
     std::cerr << kUsage;
     return 2;
 }

@@ -14,23 +14,6 @@ const std::string kGuideClose = "説明閉る";
 // The smallest box ratio the chart accepts.
 constexpr long double kSmallestRatio = 0.002L;
 
-bool isUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80           ? 1
-                                   : (c >> 5) == 0x6  ? 2
-                                   : (c >> 4) == 0xE  ? 3
-                                   : (c >> 3) == 0x1E ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += length;
-    }
-    return true;
-}
-
 }  // namespace
 
 // Start-up: settings, code list, fields, calendar, price table and the first chart.
@@ -161,8 +144,9 @@ void TForm1::Button36Click() {
             if (HttpClient1.ReplyNumber >= 200 && HttpClient1.ReplyNumber < 300 &&
                 !HttpClient1.Body.empty()) {
                 WebBrowser1.url = url;
-                WebBrowser1.html = isUtf8(HttpClient1.Body) ? HttpClient1.Body
-                                                            : data::cp932ToUtf8(HttpClient1.Body);
+                WebBrowser1.html = data::isUtf8(HttpClient1.Body)
+                                       ? HttpClient1.Body
+                                       : data::cp932ToUtf8(HttpClient1.Body);
                 fetched = true;
             }
         } catch (const EAbort&) {

@@ -207,4 +207,56 @@ std::string utf8ToCp932(std::string_view text) {
     return out;
 }
 
+bool isUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = (b & 0xE0) == 0xC0   ? 2
+                                   : (b & 0xF0) == 0xE0 ? 3
+                                   : (b & 0xF8) == 0xF0 ? 4
+                                                        : 0;
+        if (length == 0 || i + length > bytes.size()) return false;
+        char32_t cp = length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    constexpr char32_t kReplacement = 0xFFFD;
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t u = 0; u < units; ++u) {
+        const char32_t first = unit(u * 2);
+        if (first >= 0xD800 && first <= 0xDBFF && u + 1 < units) {
+            const char32_t second = unit(u * 2 + 2);
+            if (second >= 0xDC00 && second <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00));
+                ++u;
+                continue;
+            }
+        }
+        appendUtf8(out, first >= 0xD800 && first <= 0xDFFF ? kReplacement : first);
+    }
+    if (bytes.size() % 2 != 0) appendUtf8(out, kReplacement);
+    return out;
+}
+
 }  // namespace data

@@ -14,7 +14,7 @@ namespace market {
 namespace {
 
 constexpr int kDateFileDays = 1000;
-constexpr std::size_t kWatchedStocks = 197;
+constexpr std::size_t kWatchedStocks = kPriceFileStocks;
 constexpr const char* kDefaultCodeListLine = "コード\t銘柄名";
 constexpr const char* kDefaultDateFileLine = "日付,取得日付,表示日付";
 // The code list of the generated sample says so on its first line.
@@ -32,8 +32,9 @@ std::string cleanName(std::string_view name) {
     return clean;
 }
 
+// Imported stocks the exchange does not list count as listed here.
 std::vector<Issue> listedCommonStocks(const Store& store) {
-    auto issues = store.listedIssues();
+    auto issues = store.listedAndImportedIssues();
     std::erase_if(issues, [](const Issue& issue) { return !isCommonStock(issue.code); });
     return issues;  // ascending by code as text
 }
@@ -266,11 +267,6 @@ std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
                                              int candidateDays,
                                              const std::vector<std::string>& joinWatchList) {
-    const auto codeList =
-        codeListLines(store, firstLineOf(root.codeListFile(), kDefaultCodeListLine));
-    const auto dateFile = dateFileLines(store, firstLineOf(root.dateFile(), kDefaultDateFileLine));
-    // One pass over the store for the candidate file and the price file together.
-    const auto issues = listedCommonStocks(store);
     auto watching = watchList(root);
     for (const auto& code : joinWatchList) {
         const bool known = std::any_of(watching.begin(), watching.end(), [&](const auto& entry) {
@@ -278,7 +274,20 @@ std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot&
         });
         if (!known && watching.size() < kWatchedStocks) watching.push_back(shortCode(code));
     }
-    const auto watch = watched(store, watching, priceCorner(root));
+    return rebuildProgramFiles(store, root, watching, false, candidateDays);
+}
+
+std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
+                                             const std::vector<std::string>& watchedCodes,
+                                             bool fresh, int candidateDays) {
+    const auto codeList =
+        codeListLines(store, fresh ? kDefaultCodeListLine
+                                   : firstLineOf(root.codeListFile(), kDefaultCodeListLine));
+    const auto dateFile = dateFileLines(
+        store, fresh ? kDefaultDateFileLine : firstLineOf(root.dateFile(), kDefaultDateFileLine));
+    // One pass over the store for the candidate file and the price file together.
+    const auto issues = listedCommonStocks(store);
+    const auto watch = watched(store, watchedCodes, fresh ? std::string() : priceCorner(root));
     auto codes = codesOf(issues);
     codes.insert(codes.end(), watch.codes.begin(), watch.codes.end());
     const auto table = closeTable(store, codes, storedDays(store));

@@ -1,8 +1,9 @@
 #pragma once
 // The program's files as views of the store: the code list and the candidate file
-// from the listed issues, the date file from the trading days, the price file from
-// the watch list (the price file's header codes). Each is built whole in memory and
-// written atomically; the readers of those files stay as they are.
+// from the listed and the imported issues, the date file from the trading days, the
+// price file from the watch list (the price file's header codes). Each is built whole
+// in memory and written atomically; the readers of those files stay as they are.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace market {
 
 // The most days the candidate file holds.
 inline constexpr int kCandidateDays = 400;
+// The most stocks the price file holds: the columns the price table reads.
+inline constexpr std::size_t kPriceFileStocks = 197;
 
 // The watch list: the stock headers of the price file (fields 1 to 197 of line 0, as
 // read), in their order; none when there is no price file.
@@ -26,8 +29,8 @@ std::vector<Day> storedDays(const Store& store);
 // A price as the files write it: whole yen, halves away from zero; empty for none.
 std::string wholeYen(double price);
 
-// zenncode.txt: line 0 as given, then "CODE<TAB>name" per listed common stock,
-// ascending by code as text.
+// zenncode.txt: line 0 as given, then "CODE<TAB>name" per listed or imported common
+// stock, ascending by code as text.
 std::vector<std::string> codeListLines(const Store& store, const std::string& firstLine);
 // hizuke.csv: 1001 lines; line 0 as given, then the trading days from the newest day
 // with prices back, "date,date,date".
@@ -57,6 +60,13 @@ std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
                                              int candidateDays = kCandidateDays,
                                              const std::vector<std::string>& joinWatchList = {});
+
+// The same with the watch list given instead of read from the price file. `fresh`
+// starts the files anew (first lines, the price file's corner) instead of keeping
+// those of the root's files, as when the generated sample makes way.
+std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
+                                             const std::vector<std::string>& watchList, bool fresh,
+                                             int candidateDays = kCandidateDays);
 
 // Whether the root still holds the generated sample data (made-up names and prices):
 // its code list says so and no file has been built from the store since.

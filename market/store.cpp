@@ -270,16 +270,19 @@ void Store::exec(const char* sql) {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_, file_);
 }
 
-Store::Transaction::Transaction(Store& store) : store_(store) {
-    store_.exec("BEGIN IMMEDIATE");
+Store::Transaction::Transaction(Store& store)
+    : store_(store), nested_(sqlite3_get_autocommit(store.db_) == 0) {
+    store_.exec(nested_ ? "SAVEPOINT part" : "BEGIN IMMEDIATE");
 }
 
 Store::Transaction::~Transaction() {
-    if (!done_) sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!done_)
+        sqlite3_exec(store_.db_, nested_ ? "ROLLBACK TO part; RELEASE part" : "ROLLBACK", nullptr,
+                     nullptr, nullptr);
 }
 
 void Store::Transaction::commit() {
-    store_.exec("COMMIT");
+    store_.exec(nested_ ? "RELEASE part" : "COMMIT");
     done_ = true;
 }
 
@@ -319,6 +322,20 @@ std::vector<Issue> Store::listedIssues() const {
     std::vector<Issue> issues;
     while (rows.step()) issues.push_back(issueFrom(rows));
     return issues;
+}
+
+std::vector<Issue> Store::listedAndImportedIssues() const {
+    const std::string sql = std::string("SELECT ") + kIssueColumns +
+                            " FROM issues WHERE listed = 1 OR source = 1 ORDER BY code";
+    Statement rows(db_, file_, sql.c_str());
+    std::vector<Issue> issues;
+    while (rows.step()) issues.push_back(issueFrom(rows));
+    return issues;
+}
+
+void Store::nameImportedIssue(std::string_view code, std::string_view name) {
+    Statement put(db_, file_, "UPDATE issues SET name = ?2 WHERE code = ?1 AND source = 1");
+    put.bind(1, code).bind(2, name).run();
 }
 
 std::optional<Issue> Store::issueFor(std::string_view code) const {
@@ -375,6 +392,28 @@ void Store::putBars(const std::vector<Bar>& bars, Source source, int fetch) {
         put.bind(11, static_cast<long long>(fetch)).run();
     }
     change.release(file_);
+}
+
+std::vector<bool> Store::importBars(const std::vector<Bar>& bars) {
+    const std::string sql =
+        std::string("INSERT INTO bars(") + kBarColumns +
+        ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 1, 0) "
+        "ON CONFLICT(day, code) DO UPDATE SET open = ?3, high = ?4, low = ?5, close = ?6, "
+        "volume = ?7, adj_factor = ?8, adj_close = ?9, source = 1, fetch = 0 "
+        "WHERE bars.source = 1";
+    Savepoint change(db_, file_);
+    Statement put(db_, file_, sql.c_str());
+    std::vector<bool> keptFromExchange;
+    keptFromExchange.reserve(bars.size());
+    for (const auto& bar : bars) {
+        put.bind(1, bar.code).bind(2, bar.day).bind(3, bar.open).bind(4, bar.high);
+        put.bind(5, bar.low).bind(6, bar.close).bind(7, bar.volume).bind(8, bar.adjFactor);
+        put.bind(9, bar.adjClose).run();
+        // The conflict's update changes nothing where the exchange's bar stays.
+        keptFromExchange.push_back(sqlite3_changes(db_) == 0);
+    }
+    change.release(file_);
+    return keptFromExchange;
 }
 
 void Store::replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,

@@ -103,7 +103,8 @@ class Store {
     const std::filesystem::path& file() const { return file_; }
 
     // Everything between begin and commit lands whole or not at all; a transaction
-    // not committed is rolled back when it goes out of scope.
+    // not committed is rolled back when it goes out of scope. Inside another one it is
+    // a part of it: rolled back alone, committed with it.
     class Transaction {
       public:
         explicit Transaction(Store& store);
@@ -114,6 +115,7 @@ class Store {
 
       private:
         Store& store_;
+        bool nested_;
         bool done_ = false;
     };
 
@@ -125,6 +127,10 @@ class Store {
     void addIssue(const Issue& issue);
     // Listed issues, ascending by code as text.
     std::vector<Issue> listedIssues() const;
+    // Listed issues and the imported ones the exchange does not list, ascending by code.
+    std::vector<Issue> listedAndImportedIssues() const;
+    // Names an imported issue; an issue the exchange lists keeps the exchange's name.
+    void nameImportedIssue(std::string_view code, std::string_view name);
     // The issue the four-character code stands for (the common stock when there are
     // several), listed or not.
     std::optional<Issue> issueFor(std::string_view shortCode) const;
@@ -138,6 +144,9 @@ class Store {
     // Stores bars under the source's precedence. `fetch` is the update that fetched them
     // (0 for imports).
     void putBars(const std::vector<Bar>& bars, Source source, int fetch = 0);
+    // Stores imported bars as putBars does; returns for each bar whether it was left
+    // out because the store holds the exchange's price for that issue and day.
+    std::vector<bool> importBars(const std::vector<Bar>& bars);
     // Replaces the exchange's bars of one issue from `from` to `to` by these (a history
     // refetched after a split).
     void replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,

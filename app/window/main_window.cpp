@@ -19,6 +19,7 @@
 #include <array>
 
 #include "app/window/chart_features.h"
+#include "app/window/csv_import_window.h"
 #include "app/window/download_cancel.h"
 #include "app/window/market_actions.h"
 #include "app/window/qt_platform.h"
@@ -143,6 +144,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     panel6_->hide();
 
     bindEvents();
+    new CsvImportWindow(*this, form_);  // "CSV取り込み..." and files dropped on the window
     // Socket notices and time-outs of the HTTP client are also handled between actions,
     // e.g. a peer closing an idle connection.
     auto* idle = new QTimer(this);

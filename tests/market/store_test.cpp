@@ -117,6 +117,25 @@ TEST(MarketStore, ATransactionNotCommittedLeavesNothing) {
     EXPECT_TRUE(store.fetchedDays().empty());
 }
 
+TEST(MarketStore, ATransactionInsideAnotherIsRolledBackAlone) {
+    testing_support::ScratchDir dir;
+    Store store(dir.path() / "market.sqlite");
+    {
+        Store::Transaction outer(store);
+        {
+            Store::Transaction part(store);
+            store.putBars({bar("72030", 20240304, 100)}, Source::imported);
+            part.commit();
+        }
+        {
+            Store::Transaction part(store);
+            store.putBars({bar("72030", 20240305, 100)}, Source::imported);
+        }
+        outer.commit();
+    }
+    EXPECT_EQ(store.barDays(), std::vector<Day>{day(20240304)});
+}
+
 TEST(MarketStore, TheCommonStockStandsForAFourCharacterCode) {
     testing_support::ScratchDir dir;
     Store store(dir.path() / "market.sqlite");
