@@ -588,7 +588,9 @@ void TSockSession::Connect() {
 
     TimerOn();
     while (!connected_ && !timedOut_ && !cancel_ && success_) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        // A pause of at most 2 ms: over as soon as the connection is made or refused.
+        pollfd p{socket_, POLLOUT, 0};
+        ::poll(&p, 1, 2);
         processPendingMessages(false);
     }
     TimerOff();
