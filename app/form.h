@@ -160,6 +160,9 @@ class TForm1 {
     void Button8Click();   // series collection
     // The series from the exchange's API when it is set up (market/); false when it is not.
     bool collectFromExchange();
+    // Whether collected series come from the exchange's API (dated day by day) rather than
+    // from the price-table service's pages (dated by the calendar's rows).
+    bool collectsFromExchange() const;
     void Button9Click();   // page split
     void Button10Click();  // price extraction
     void Button13Click();  // price extraction, grouping commas

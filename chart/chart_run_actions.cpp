@@ -149,9 +149,10 @@ void TForm1::Button3Click() {
             return;
         }
         Button34Click();
-        // A collected series is dated by the calendar, row for row: a calendar not
-        // brought up to date shifts every date by the trading days it misses.
-        staleDatesNotice.visible = !calendarUpdated;
+        // A series from the price-table service is dated by the calendar, row for row: a
+        // calendar not brought up to date shifts every date by the trading days it misses.
+        // The exchange's series is laid onto the calendar by its own dates.
+        staleDatesNotice.visible = !calendarUpdated && !collectsFromExchange();
     }
 
     if (!scaleAndIndexFromOneReading(*this)) {

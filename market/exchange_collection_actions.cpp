@@ -22,12 +22,18 @@ constexpr int kSeriesRows = 1000;
 
 }  // namespace
 
+bool TForm1::collectsFromExchange() const {
+    return services.priceTable.empty() && market::exchangeConfigured(services);
+}
+
 bool TForm1::collectFromExchange() {
     if (!market::exchangeConfigured(services)) return false;
     const auto connection = market::connectionFor(services);
-    for (int row = 1; row <= kSeriesRowsCleared; ++row) StringGrid2.setCell(kSeriesColumn, row, "");
-    StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());
-    const std::string code(codeKey(Edit1.text()));
+    // The working series names its stock in cell (199,0) only once its prices are in, so a
+    // failed request leaves nothing that a later chart run would take for the stock.
+    for (int row = 0; row <= kSeriesRowsCleared; ++row) StringGrid2.setCell(kSeriesColumn, row, "");
+    const std::string codeField = Edit1.text();
+    const std::string code(codeKey(codeField));
 
     // The request runs on a thread of its own while the window stays live.
     Edit1.setText(code + " 収集中");
@@ -60,5 +66,6 @@ bool TForm1::collectFromExchange() {
         if (found != closes.end())
             StringGrid2.setCell(kSeriesColumn, row, market::wholeYen(found->second));
     }
+    StringGrid2.setCell(kSeriesColumn, 0, codeField);
     return true;
 }

@@ -90,6 +90,12 @@ TEST_F(ExchangeCollection, AFailedRequestEndsTheRunWithTheServicesWords) {
     EXPECT_EQ(platform.errors[0].rfind("J-Quants APIキーが無効か", 0), 0u) << platform.errors[0];
     EXPECT_EQ(form->Edit1.text(), "1305");
     EXPECT_EQ(form->StringGrid7.cell(1, 0), "");
+    // Nothing of the failed request is held: asking again asks the service again.
+    const auto requests = server().requestCount();
+    form->run(&TForm1::Button3Click);
+    EXPECT_EQ(server().requestCount(), requests + 1);
+    EXPECT_EQ(form->StringGrid7.cell(1, 0), "1305");
+    EXPECT_FALSE(form->staleDatesNotice.visible);
 }
 
 }  // namespace
