@@ -42,19 +42,23 @@ std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
 std::vector<std::string> chartTitleLines(const TForm1& form, const ChartView& view) {
     const std::string& codeText = form.Edit1.text();
     std::string first{codeKey(codeText)};
+    // append, not "literal" + ...: GCC 12 at -O3 warns falsely (-Wrestrict)
     if (const auto name = tables::stockName(form.StringGrid8, codeText); !name.empty())
-        first += " " + std::string(name);
-    first += "  表示日数 " + form.Edit2.text();
-    first += view.chart.firstLevelRow() == 1 ? std::string("  コーエン")
-                                             : "  株価幅 " + form.Edit3.text();
+        first.append(" ").append(name);
+    first.append("  表示日数 ").append(form.Edit2.text());
+    if (view.chart.firstLevelRow() == 1)
+        first.append("  コーエン");
+    else
+        first.append("  株価幅 ").append(form.Edit3.text());
     const int days = tryToInt(form.Edit2.text()).value_or(0);
     const std::string& oldest = form.StringGrid4.cell(2, std::max(days, 1));
     const std::string& newest = form.StringGrid4.cell(2, 1);
-    if (hasValue(oldest) && hasValue(newest)) first += "  " + oldest + "～" + newest;
+    if (hasValue(oldest) && hasValue(newest))
+        first.append("  ").append(oldest).append("～").append(newest);
 
     std::string second;
     for (const std::string& text : panelTexts(view.decorations))
-        second += (second.empty() ? "" : "  ") + text;
+        second.append(second.empty() ? "" : "  ").append(text);
     return second.empty() ? std::vector<std::string>{first}
                           : std::vector<std::string>{first, second};
 }

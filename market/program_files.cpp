@@ -164,7 +164,7 @@ std::vector<std::string> candidateLines(const std::vector<Issue>& issues, const 
     days = std::min(days, table.days.size());
     std::vector<std::string> lines;
     std::string header;
-    for (std::size_t d = 0; d < days; ++d) header += "," + datesText(table.days[d]);
+    for (std::size_t d = 0; d < days; ++d) header.append(",").append(datesText(table.days[d]));
     lines.push_back(std::move(header));
     for (std::size_t c = 0; c < issues.size(); ++c) {
         std::string line =
