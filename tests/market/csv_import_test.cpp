@@ -144,9 +144,11 @@ TEST(CsvReading, ARowThatDoesNotParseStopsTheFileWithItsLine) {
          "7203.csv: Excel などの表計算ファイルはそのまま読めません。CSV 形式で保存してから取り込ん"
          "でください。"},
     };
-    for (const auto& [bytes, message] : cases)
+    for (const auto& [input, message] : cases) {
+        const std::string& bytes = input;  // a lambda may not capture a structured binding
         EXPECT_EQ(testing_support::messageOf([&] { market::parseCsvFile("7203.csv", bytes); }),
                   message);
+    }
     EXPECT_EQ(testing_support::messageOf([] { market::parseCsvFile("data.csv", "日付,終値\n"); }),
               "data.csv: 銘柄コードが分かりません。ファイル名を 7203.csv のようにするか、銘柄コー"
               "ドを指定してください。");

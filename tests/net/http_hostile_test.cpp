@@ -276,7 +276,8 @@ TEST_F(HostileServer, PortsAndStatusesOutOfRangeAreRefused) {
         {"HTTP/1.0 65838 Found", -1}, {"HTTP/1.0 99 Low", -1},        {"HTTP/1.0 1000 High", -1},
         {"HTTP/1.0 -302 Found", -1},  {"HTTP/1.0 100 Continue", 100}, {"HTTP/1.0 999 Odd", 999},
     };
-    for (const auto& [statusLine, number] : statuses) {
+    for (const auto& [line, number] : statuses) {
+        const char* statusLine = line;  // a lambda may not capture a structured binding
         ScriptedServer server([&](Connection& c, int) {
             c.readRequest();
             c.send(reply(statusLine, {"Location: /elsewhere"}, "body"));
