@@ -18,6 +18,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "tools/loopback_listener.h"
+
 namespace jquants_emulator {
 
 using namespace std::chrono;
@@ -174,22 +176,9 @@ Server::Server(MarketData data, ServerOptions options)
         throw std::runtime_error("the emulator cannot use its certificate " +
                                  options_.certificate.string());
 
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(options_.port);
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0) {
-        ::close(listener_);
-        throw std::runtime_error("the emulator cannot listen on port " +
-                                 std::to_string(options_.port));
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    const auto listener = tools::listenOnLoopback(options_.port);
+    listener_ = listener.fd;
+    port_ = static_cast<std::uint16_t>(listener.port);
     acceptor_ = std::thread([this] { serve(); });
 }
 

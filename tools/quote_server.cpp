@@ -16,6 +16,7 @@
 #include "data/text_file.h"
 #include "tables/convert.h"
 #include "tables/working_table.h"
+#include "tools/loopback_listener.h"
 
 namespace quote_emulator {
 
@@ -236,22 +237,9 @@ std::string QuoteServer::page(const std::string& path, bool& known) const {
 
 QuoteServer::QuoteServer(QuoteData data, ServerOptions options)
     : data_(std::move(data)), options_(options) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener_ < 0) throw std::runtime_error("socket failed");
-    const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(options_.port);
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0) {
-        ::close(listener_);
-        throw std::runtime_error("cannot listen on port " + std::to_string(options_.port));
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    const auto listener = tools::listenOnLoopback(options_.port);
+    listener_ = listener.fd;
+    port_ = static_cast<std::uint16_t>(listener.port);
     if (options_.failFrom == 1) {
         ::close(listener_);
         listener_ = -1;
