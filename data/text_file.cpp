@@ -14,22 +14,27 @@
 
 namespace data {
 
-std::string readBytes(const Path& path) {
+std::string readBytes(const Path& path, std::size_t limit) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) throwCannotOpen(pathText(path));
     std::ifstream in(path, std::ios::binary);
     if (!in) throwCannotOpen(pathText(path));
+    const auto tooLarge = [&] {
+        throw EFileError(formatMessage("ファイル %s は大きすぎます", pathText(path)));
+    };
     // Read at once into a string of the file's size (large files are read whole), then
-    // whatever more there is.
-    std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path, error)), '\0');
-    if (error) bytes.clear();
+    // whatever more there is (a file still growing, a pipe).
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > limit) tooLarge();
+    std::string bytes(error ? 0 : static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) throwCannotOpen(pathText(path));
-    if (in) {
-        std::ostringstream rest;
-        rest << in.rdbuf();
-        bytes += std::move(rest).str();
+    char chunk[65536];
+    while (in) {
+        in.read(chunk, sizeof chunk);
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got > limit - bytes.size()) tooLarge();
+        bytes.append(chunk, got);
     }
     if (in.bad()) throwCannotOpen(pathText(path));
     return bytes;

@@ -3,7 +3,9 @@
 // in CR, LF or CR LF on reading and CR LF on writing. Writes go to a temporary file
 // that is renamed over the old one, so a failed write never leaves half a file; the new
 // file keeps the old one's permission bits, and a symbolic link is written through.
+#include <cstddef>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +14,10 @@ namespace data {
 
 using Path = std::filesystem::path;
 
-// Throws EFileError "ファイル %s は開けません".
-std::string readBytes(const Path& path);
+// Throws EFileError "ファイル %s は開けません"; a file longer than `limit` (or a device
+// or pipe that does not end) "ファイル %s は大きすぎます" before more is held in memory.
+std::string readBytes(const Path& path,
+                      std::size_t limit = std::numeric_limits<std::size_t>::max());
 // Throws EFileError "ファイル %s を作成できません".
 void writeBytes(const Path& path, std::string_view bytes);
 

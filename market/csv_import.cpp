@@ -650,7 +650,7 @@ class FileReader {
             Read read;
             try {
                 read.file = parseCsvFile(files_[index].filename().string(),
-                                         data::readBytes(files_[index]), code_);
+                                         data::readBytes(files_[index], kMaxFileBytes), code_);
             } catch (const Exception& e) {
                 read.error = e.message();
             } catch (const std::exception& e) {
@@ -664,6 +664,9 @@ class FileReader {
         }
     }
 
+    // Far past any price history: a film dropped by mistake or /dev/zero is refused
+    // before it fills the memory.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
     static constexpr std::size_t kReadingThreads = 4;
     static constexpr std::size_t kReadAhead = 16;
 

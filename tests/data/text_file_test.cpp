@@ -63,6 +63,21 @@ TEST(TextFiles, MissingFileAndUncreatableFileGiveTheSystemMessages) {
     }
 }
 
+TEST(TextFiles, AReadPastItsLimitIsRefusedAlsoWhenTheFileHasNoEnd) {
+    ScratchDir dir;
+    dir.writeRaw("big.csv", std::string(1000, 'x'));
+    const auto big = dir.path() / "big.csv";
+    EXPECT_EQ(data::readBytes(big, 1000).size(), 1000u);
+    const struct {
+        data::Path path;
+        std::size_t limit;
+    } cases[] = {{big, 999}, {"/dev/zero", std::size_t{1} << 20}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(testing_support::messageOf([&] { data::readBytes(c.path, c.limit); }),
+                  "ファイル " + c.path.string() + " は大きすぎます");
+    }
+}
+
 TEST(TextFiles, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
     ScratchDir dir;
     dir.writeRaw("keep.csv", "old\r\n");
