@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "data/cp932.h"
+#include "data/file_descriptor.h"
 #include "tables/comma_text.h"
 #include "tables/errors.h"
 
@@ -85,14 +86,7 @@ void writeBytes(const Path& path, std::string_view bytes) {
         [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     }
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
+    ok = ok && data::writeFully(fd, bytes);
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
     if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "data/file_descriptor.h"
 #include "market/store.h"
 
 namespace market {
@@ -96,14 +97,7 @@ void saveKey(std::string_view text) {
     if (fd < 0) throw failed();
     const std::string content = key + "\n";
     bool ok = ::fchmod(fd, 0600) == 0;
-    for (std::size_t done = 0; ok && done < content.size();) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
+    ok = ok && data::writeFully(fd, content);
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
