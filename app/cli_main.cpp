@@ -24,6 +24,8 @@
 #include "screening/screening.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -113,7 +115,7 @@ bool loadForChart(TForm1& form, TerminalPlatform& platform) {
 // In "kouho" mode: the candidate rows of a range that holds the code alone, loaded as
 // "読込" loads them, then the chart run.
 void chartCandidate(TForm1& form, const std::string& code) {
-    form.Edit8.setText("kouho");
+    form.Edit8.setText(std::string(kKouhoWord));
     form.Edit1.setText(tables::normalizedCodeText(code));
     const int row = tables::lastRowWithCode(form.StringGrid8, 0, 1, form.StringGrid8.rowCount(),
                                             form.Edit1.text());
@@ -124,10 +126,10 @@ void chartCandidate(TForm1& form, const std::string& code) {
     const std::string& line = form.StringGrid8.cell(0, row);
     form.Edit6.setText(line);
     form.Edit7.setText(line);
-    form.StringGrid3.setCell(1, 13, line);
-    form.StringGrid3.setCell(1, 14, line);
-    form.StringGrid3.setNumber(3, 13, row);
-    form.StringGrid3.setNumber(3, 14, row);
+    form.StringGrid3.setCell(settings::kRangeStart, line);
+    form.StringGrid3.setCell(settings::kRangeEnd, line);
+    form.StringGrid3.setNumber(settings::kRangeStartRow, row);
+    form.StringGrid3.setNumber(settings::kRangeEndRow, row);
     form.Button35Click();
     form.Button32Click();
     form.Button3Click();
@@ -190,18 +192,18 @@ int screenCommand(int argc, char** argv) {
     const bool kouho = options.count("--kouho") > 0;
     form.run([&] {
         // As after start-up: no range resolved, no candidate data loaded.
-        form.StringGrid3.setCell(3, 13, "0");
-        form.StringGrid3.setCell(3, 14, "0");
+        form.StringGrid3.setCell(settings::kRangeStartRow, "0");
+        form.StringGrid3.setCell(settings::kRangeEndRow, "0");
         if (options.count("--from")) form.Edit6.setText(options.at("--from"));
         if (options.count("--to")) form.Edit7.setText(options.at("--to"));
         // The range counts as saved, as "読込" expects.
-        form.StringGrid3.setCell(1, 13, form.Edit6.text());
-        form.StringGrid3.setCell(1, 14, form.Edit7.text());
-        form.StringGrid3.setCell(1, 16, "0");
+        form.StringGrid3.setCell(settings::kRangeStart, form.Edit6.text());
+        form.StringGrid3.setCell(settings::kRangeEnd, form.Edit7.text());
+        form.StringGrid3.setCell(settings::kCandidatesLoaded, "0");
         if (options.count("--days")) form.Edit2.setText(options.at("--days"));
         if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));
         if (options.count("--cohen")) form.Edit3.setText("コーエン");
-        if (kouho) form.Edit8.setText("kouho");
+        if (kouho) form.Edit8.setText(std::string(kKouhoWord));
     });
     if (kouho && platform.errors == 0) form.run(&TForm1::Button31Click);  // "読込"
     if (platform.errors != 0) return 1;

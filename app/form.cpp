@@ -1,6 +1,7 @@
 #include "app/form.h"
 
 #include "data/collection_fetch.h"
+#include "tables/settings_layout.h"
 
 TForm1::TForm1(Platform& platform_, Options options_)
     : platform(platform_), options(std::move(options_)), HttpClient1(platform_) {
@@ -67,4 +68,9 @@ void TForm1::edit(TEdit& field, std::string text) {
     }
     field.typed.reset();
     field.setText(std::move(text));
+}
+
+void TForm1::setMode(SourceMode mode) {
+    Edit8.setText(std::string(modeWord(mode)));
+    StringGrid3.setCell(settings::kMode, std::string(modeWord(mode)));
 }

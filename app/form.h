@@ -12,6 +12,7 @@
 #include "data/services.h"
 #include "net/http_client.h"
 #include "screening/breadth.h"
+#include "tables/source_mode.h"
 #include "tables/working_table.h"
 
 // An edit field: its text, and the change handler that runs whenever the text changes.
@@ -76,14 +77,14 @@ class TForm1 {
     data::ServiceHosts services;
 
     // Fields of the bottom panel.
-    TEdit Edit1;             // stock code
-    TEdit Edit2{"500"};      // days shown
-    TEdit Edit3{"0.015"};    // box ratio or "コーエン"
-    TEdit Edit4;             // date of a clicked box
-    TEdit Edit5;             // price level of a clicked box
-    TEdit Edit6{"6000"};     // start of the screening range
-    TEdit Edit7{"6999"};     // end of the screening range
-    TEdit Edit8{"quendal"};  // data-source mode
+    TEdit Edit1;                             // stock code
+    TEdit Edit2{"500"};                      // days shown
+    TEdit Edit3{"0.015"};                    // box ratio or "コーエン"
+    TEdit Edit4;                             // date of a clicked box
+    TEdit Edit5;                             // price level of a clicked box
+    TEdit Edit6{"6000"};                     // start of the screening range
+    TEdit Edit7{"6999"};                     // end of the screening range
+    TEdit Edit8{std::string(kQuendalWord)};  // data-source mode
     TButton Button36{"利用説明"};
     TButton Button37{"選別"};  // "選別中" while a screening run is under way
     TPanel Panel5{"ｋｏｕｈｏデータを読み込んでください。", false};
@@ -107,6 +108,11 @@ class TForm1 {
     WorkingTable StringGrid9{5, 5};           // box table
     WorkingTable StringGrid10{5, 5};          // candidate table
     WorkingTable StringGrid11{11, 5};         // results list
+
+    // The data-source mode of the mode field; setMode writes the word into the field and
+    // the settings table.
+    SourceMode mode() const { return sourceModeOf(Edit8.text()); }
+    void setMode(SourceMode mode);
 
     THttpClient HttpClient1;
     int quickCollectedCount = 0;   // stocks collected since start-up

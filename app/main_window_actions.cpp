@@ -4,6 +4,8 @@
 #include "data/cp932.h"
 #include "data/text_file.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -35,13 +37,13 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FieldsFromSettings() {
-    Edit1.setText(StringGrid3.cell(1, 9));
-    Edit2.setText(StringGrid3.cell(1, 8));
-    Edit3.setText(StringGrid3.cell(1, 5));
-    Edit6.setText(StringGrid3.cell(1, 13));
-    Edit7.setText(StringGrid3.cell(1, 14));
-    StringGrid3.setCell(3, 13, "0");
-    StringGrid3.setCell(3, 14, "0");
+    Edit1.setText(StringGrid3.cell(settings::kSavedCode));
+    Edit2.setText(StringGrid3.cell(settings::kSavedDays));
+    Edit3.setText(StringGrid3.cell(settings::kSavedRatio));
+    Edit6.setText(StringGrid3.cell(settings::kRangeStart));
+    Edit7.setText(StringGrid3.cell(settings::kRangeEnd));
+    StringGrid3.setCell(settings::kRangeStartRow, "0");
+    StringGrid3.setCell(settings::kRangeEndRow, "0");
 }
 
 void TForm1::Button1Click() {
@@ -74,18 +76,18 @@ void TForm1::Edit3Exit() {
 
 // Back to the saved code; on the saved code itself, to the fallback code.
 void TForm1::Edit1DblClick() {
-    if (Edit8.text() == "quendal") {
-        const std::string saved = StringGrid3.cell(1, 9);
+    if (mode() == SourceMode::Quendal) {
+        const std::string saved = StringGrid3.cell(settings::kSavedCode);
         Edit1.setText(Edit1.text() != saved ? saved : StringGrid2.cell(1, 0));
     } else {
-        const std::string saved = StringGrid3.cell(1, 10);
+        const std::string saved = StringGrid3.cell(settings::kSavedCandidateCode);
         Edit1.setText(Edit1.text() != saved ? saved : Edit6.text());
     }
     Button3Click();
 }
 
 void TForm1::Edit2DblClick() {
-    Edit2.setText(StringGrid3.cell(1, 8));
+    Edit2.setText(StringGrid3.cell(settings::kSavedDays));
 }
 
 // Between the Cohen method and the saved ratio.
@@ -94,7 +96,7 @@ void TForm1::Edit3DblClick() {
         Edit3.setText(kCohen);
         return;
     }
-    const std::string saved = StringGrid3.cell(1, 5);
+    const std::string saved = StringGrid3.cell(settings::kSavedRatio);
     Edit3.setText(saved != kCohen ? saved : "0.015");
 }
 
@@ -107,24 +109,26 @@ void TForm1::Edit7DblClick() {
 
 // The candidate data no longer matches the range.
 void TForm1::Edit6Change() {
-    StringGrid3.setCell(1, 16, "0");
+    StringGrid3.setCell(settings::kCandidatesLoaded, "0");
 }
 void TForm1::Edit7Change() {
-    StringGrid3.setCell(1, 16, "0");
+    StringGrid3.setCell(settings::kCandidatesLoaded, "0");
 }
 
 void TForm1::Label1DblClick() {
-    StringGrid3.setCell(1, 8, Edit2.text());
+    StringGrid3.setCell(settings::kSavedDays, Edit2.text());
     Button17Click();
 }
 
 void TForm1::Label2DblClick() {
-    StringGrid3.setCell(1, Edit8.text() != "kouho" ? 9 : 10, Edit1.text());
+    StringGrid3.setCell(
+        mode() != SourceMode::Kouho ? settings::kSavedCode : settings::kSavedCandidateCode,
+        Edit1.text());
     Button17Click();
 }
 
 void TForm1::Label3DblClick() {
-    StringGrid3.setCell(1, 5, Edit3.text());
+    StringGrid3.setCell(settings::kSavedRatio, Edit3.text());
     Button17Click();
 }
 

@@ -6,6 +6,7 @@
 #include "app/form.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
 
 namespace {
 
@@ -36,14 +37,14 @@ void TForm1::Button4Click() {
     for (int row = 1; row <= std::max(days, 2); ++row)
         series.push_back(&StringGrid2.cell(layout::kSeriesColumn, row));
     const auto range = chart::priceRange(series, days);
-    StringGrid3.setCell(1, 2, range.high);
-    StringGrid3.setCell(1, 3, range.low);
+    StringGrid3.setCell(settings::kHighestPrice, range.high);
+    StringGrid3.setCell(settings::kLowestPrice, range.low);
 }
 
 void TForm1::Button5Click() {
-    const std::string highText = StringGrid3.cell(1, 2);
-    const auto levels = chart::percentageLevels(toInt(highText), toInt(StringGrid3.cell(1, 3)),
-                                                toFloat(Edit3.text()));
+    const std::string highText = StringGrid3.cell(settings::kHighestPrice);
+    const auto levels = chart::percentageLevels(
+        toInt(highText), toInt(StringGrid3.cell(settings::kLowestPrice)), toFloat(Edit3.text()));
     writeLevels(*this, 2, 1, levels, highText);
 }
 
@@ -59,8 +60,8 @@ void TForm1::Button14Click() {
 
 void TForm1::Button28Click() {
     Button14Click();
-    const long long high = toInt(StringGrid3.cell(1, 2));
-    const auto levels = chart::cohenLevels(high, toInt(StringGrid3.cell(1, 3)));
+    const long long high = toInt(StringGrid3.cell(settings::kHighestPrice));
+    const auto levels = chart::cohenLevels(high, toInt(StringGrid3.cell(settings::kLowestPrice)));
     if (chart::cohenLadderRow(high) == 0) {
         // No ladder level lies above the highest price: row 1 is a box with no level,
         // the ladder's levels follow from row 2.

@@ -11,6 +11,8 @@
 #include "tables/convert.h"
 #include "tables/errors.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -50,8 +52,8 @@ bool scaleAndIndexFromOneReading(TForm1& form) {
         return false;
     }
     if (!tryToInt(range.high) || !tryToInt(range.low)) return false;
-    form.StringGrid3.setCell(1, 2, range.high);
-    form.StringGrid3.setCell(1, 3, range.low);
+    form.StringGrid3.setCell(settings::kHighestPrice, range.high);
+    form.StringGrid3.setCell(settings::kLowestPrice, range.low);
     if (form.Edit3.text() == kCohen)
         form.Button28Click();
     else
@@ -72,16 +74,17 @@ void TForm1::Button34Click() {
 
 void TForm1::Button3Click() {
     WaitCursor wait(platform);
-    const bool quendal = Edit8.text() == "quendal";
+    const bool quendal = mode() == SourceMode::Quendal;
     // A code typed with full-width characters is looked up as its ASCII code.
     Edit1.setText(tables::normalizedCodeText(Edit1.text()));
 
     // Candidate data must be loaded before a kouho stock can be charted.
-    if (Edit8.text() == "kouho") {
+    if (mode() == SourceMode::Kouho) {
         Button34Click();
-        const int row = toInt(StringGrid3.cell(3, 15));
+        const int row = toInt(StringGrid3.cell(settings::kCodeRow));
         if (StringGrid10.cell(5, row).empty()) {
-            if (toInt(StringGrid3.cell(3, 13)) == 0 && toInt(StringGrid3.cell(3, 14)) == 0) {
+            if (toInt(StringGrid3.cell(settings::kRangeStartRow)) == 0 &&
+                toInt(StringGrid3.cell(settings::kRangeEndRow)) == 0) {
                 Panel5.caption = "ｋｏｕｈｏデータを読み込んでください。";
                 Panel5.visible = true;
             }
@@ -109,7 +112,7 @@ void TForm1::Button3Click() {
             : tables::lastRowWithCode(StringGrid10, 0, 1, StringGrid10.rowCount(), Edit1.text());
     if (position > 0)
         Edit1.setText(quendal ? StringGrid2.cell(position, 0) : StringGrid10.cell(0, position));
-    StringGrid3.setNumber(1, 1, position);
+    StringGrid3.setNumber(settings::kPosition, position);
 
     if (position > 0) {
         StringGrid2.setCell(kSeriesColumn, 0, Edit1.text());

@@ -6,11 +6,12 @@
 #include "app/form.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
 
 void TForm1::Button6Click() {
     WaitCursor wait(platform);
     int days = toInt(Edit2.text());
-    StringGrid3.setCell(1, 4, chart::kFallingMark);
+    StringGrid3.setCell(settings::kDirectionMark, chart::kFallingMark);
     // One pass over the stored days: the days with a price cell are counted and the
     // box indices read.
     const int stored = std::max(0, std::min(days, StringGrid2.storedRowCount()));
@@ -43,7 +44,7 @@ void TForm1::Button6Click() {
         else if (otherText[static_cast<std::size_t>(day)])
             index = cur;
     }
-    StringGrid3.setCell(1, 7, StringGrid2.cell(layout::kBoxIndexColumn, start));
+    StringGrid3.setCell(settings::kLastBox, StringGrid2.cell(layout::kBoxIndexColumn, start));
 
     const auto drawing = chart::drawColumns(boxIndexByDay, start);
     for (const auto& box : drawing.boxes) {
@@ -51,8 +52,9 @@ void TForm1::Button6Click() {
                             box.rising ? chart::kRisingMark : chart::kFallingMark);
         StringGrid5.setCell(box.column, box.row, StringGrid4.cell(2, box.day));
     }
-    StringGrid3.setCell(1, 4, drawing.rising ? chart::kRisingMark : chart::kFallingMark);
-    StringGrid3.setNumber(1, 7, drawing.lastBox);
+    StringGrid3.setCell(settings::kDirectionMark,
+                        drawing.rising ? chart::kRisingMark : chart::kFallingMark);
+    StringGrid3.setNumber(settings::kLastBox, drawing.lastBox);
     StringGrid1.setColCount(drawing.lastColumn + 2);
     StringGrid5.setColCount(drawing.lastColumn + 2);
 }

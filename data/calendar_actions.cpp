@@ -7,6 +7,7 @@
 #include "data/text_file.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void TForm1::Button19Click() {
     const long days = static_cast<long>((calendarDate(todayText) - newest).count());
     const int lastPage = data::lastHistoryPage(days);
     for (int page = 0; page <= lastPage; ++page) {
-        StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
+        StringGrid3.setCell(settings::kPageNumber, intToStr(page));
         const std::string text = data::fetchPageText(
             HttpClient1, services.quoteHistory,
             data::quoteHistoryPath(page, data::dateFields(todayText)), data::kCalendarFetchFailed);
@@ -80,7 +81,7 @@ void TForm1::Button22Click() {
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         if (const std::string& cell = StringGrid6.cell(0, r); !cell.empty())
             StringGrid6.setCell(0, r, data::pageDate(cell));
-    const int page = toInt(StringGrid3.cell(layout::kPageNumberCol, layout::kPageNumberRow));
+    const int page = toInt(StringGrid3.cell(settings::kPageNumber));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid4.setCell(1, data::kRowsPerPage * page + r, StringGrid6.cell(0, r));
 }

@@ -5,6 +5,8 @@
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -32,13 +34,13 @@ void TForm1::Button32Click() {
     const auto lines = candidateLines(*this);
     StringGrid10.setRowCount(static_cast<int>(lines.size()));
     StringGrid10.setColCount(kCandidateColumns);
-    const int start = toInt(StringGrid3.cell(3, 13));
-    const int end = toInt(StringGrid3.cell(3, 14));
+    const int start = toInt(StringGrid3.cell(settings::kRangeStartRow));
+    const int end = toInt(StringGrid3.cell(settings::kRangeEndRow));
     for (int row = start; row <= end; ++row) {
         if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) throwListIndex(row);
         StringGrid10.rowFromCommaText(row, lines[static_cast<std::size_t>(row)]);
     }
-    StringGrid3.setCell(1, 16, "1");
+    StringGrid3.setCell(settings::kCandidatesLoaded, "1");
     // A day without a price is an empty cell.
     for (int row = start; row <= end; ++row)
         for (int col = 1; col <= kCandidateDays; ++col) {
@@ -48,25 +50,26 @@ void TForm1::Button32Click() {
 }
 
 void TForm1::Button31Click() {
-    if (Edit8.text() == "quendal") return;
+    if (mode() == SourceMode::Quendal) return;
     Edit6.setText(tables::normalizedCodeText(Edit6.text()));
     Edit7.setText(tables::normalizedCodeText(Edit7.text()));
     // Codes with a letter are ordered as text among the digit codes.
     if (tables::compareCodes(Edit6.text(), "1301") < 0) Edit6.setText("1301");
     if (tables::compareCodes(Edit7.text(), "9997") > 0) Edit7.setText("9997");
-    if (StringGrid3.cell(1, 16) == "1") return;  // loaded already; nothing to chart
+    if (StringGrid3.cell(settings::kCandidatesLoaded) == "1")
+        return;  // loaded already; nothing to chart
 
-    tables::checkCode(StringGrid3.cell(1, 13));
-    tables::checkCode(StringGrid3.cell(1, 14));
+    tables::checkCode(StringGrid3.cell(settings::kRangeStart));
+    tables::checkCode(StringGrid3.cell(settings::kRangeEnd));
     Panel5.visible = false;
-    toInt(StringGrid3.cell(3, 13));
-    if (StringGrid3.cell(1, 16) == "0") {
+    toInt(StringGrid3.cell(settings::kRangeStartRow));
+    if (StringGrid3.cell(settings::kCandidatesLoaded) == "0") {
         Button33Click();
         Button35Click();
         Button32Click();
     }
     const std::string start = Edit6.text();
     Edit1.setText(start);
-    StringGrid3.setCell(1, 10, start);
+    StringGrid3.setCell(settings::kSavedCandidateCode, start);
     Button3Click();
 }

@@ -6,6 +6,7 @@
 #include "data/text_file.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void TForm1::Button8Click() {
     try {
         for (int page = 0; page <= kLastPage; ++page) {
             const auto today = data::dateFields(platform.today());
-            StringGrid3.setCell(layout::kPageNumberCol, layout::kPageNumberRow, intToStr(page));
+            StringGrid3.setCell(settings::kPageNumber, intToStr(page));
             const std::string text = data::fetchPageText(
                 HttpClient1, services.priceTable, data::priceTablePath(page, today, sentCode),
                 data::kPriceFetchFailed);
@@ -90,7 +91,7 @@ void TForm1::Button13Click() {
 
 // Page copy: the page's prices into the working series at the page's rows.
 void TForm1::Button11Click() {
-    const int page = toInt(StringGrid3.cell(layout::kPageNumberCol, layout::kPageNumberRow));
+    const int page = toInt(StringGrid3.cell(settings::kPageNumber));
     for (int r = 1; r <= data::kRowsPerPage; ++r)
         StringGrid2.setCell(kSeriesColumn, data::kRowsPerPage * page + r, StringGrid6.cell(1, r));
 }

@@ -16,6 +16,7 @@
 #include "market/program_files.h"
 #include "tables/comma_text.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
 #include "tables/working_table.h"
 
 namespace market {
@@ -815,29 +816,25 @@ class Batch {
 // The settings the program starts with: the saved codes point at an imported stock when
 // the sample made way (its saved codes name made-up stocks) or when there were none.
 void pointSettingsAt(const data::DataRoot& root, const std::string& code, bool replacing) {
-    constexpr int kSavedRows = 16, kColumns = 200;
     const auto file = root.settingsFile();
     std::error_code error;
     const bool exists = std::filesystem::is_regular_file(file, error);
     if (exists && !replacing) return;
-    WorkingTable settings(kColumns, kSavedRows);
+    WorkingTable table(settings::kColumns, settings::kSavedRows);
     if (exists) {
-        const auto lines = data::readLines(file);
-        for (std::size_t i = 0; i < lines.size() && i < kSavedRows; ++i)
-            settings.rowFromCommaText(static_cast<int>(i), lines[i]);
+        auto lines = data::readLines(file);
+        if (lines.size() > settings::kSavedRows) lines.resize(settings::kSavedRows);
+        settings::fromFileLines(table, lines);
     } else {
-        settings.setCell(1, 5, "0.015");
-        settings.setCell(1, 8, "500");
-        settings.setCell(1, 13, "1301");
-        settings.setCell(1, 14, "9997");
-        settings.setCell(1, 15, "quendal");
+        settings::Saved saved;
+        saved.rangeStart = "1301";
+        saved.rangeEnd = "9997";
+        settings::setSaved(table, saved);
     }
-    settings.setCell(1, 9, code);
-    settings.setCell(1, 10, code);
-    std::vector<std::string> lines;
-    for (int row = 0; row < kSavedRows; ++row) lines.push_back(settings.rowToCommaText(row));
+    table.setCell(settings::kSavedCode, code);
+    table.setCell(settings::kSavedCandidateCode, code);
     std::filesystem::create_directories(file.parent_path(), error);
-    data::writeLines(file, lines);
+    data::writeLines(file, settings::fileLines(table));
 }
 
 // The sample's note says its prices are made up; it goes with the sample.

@@ -11,6 +11,7 @@
 #include "tables/convert.h"
 #include "tables/errors.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
 
 namespace {
 
@@ -64,15 +65,15 @@ std::string recordText(const screening::ExtremeRecord& record, const WorkingTabl
 // pattern's column of the results list. The counter is written back either way.
 bool recordPattern(TForm1& form, Pattern pattern, const screening::ChartCells& chart,
                    int lastColumn) {
-    WorkingTable& settings = form.StringGrid3;
-    const int col = screening::counterCol(pattern), row = screening::counterRow(pattern);
-    int count = toInt(settings.cell(col, row));
+    WorkingTable& settingsTable = form.StringGrid3;
+    const CellRef counter = settings::counter(screening::listColumn(pattern));
+    int count = toInt(settingsTable.cell(counter));
     const bool found = screening::matches(pattern, chart, lastColumn);
     if (found) {
         ++count;
         form.StringGrid11.setCell(screening::listColumn(pattern), count, form.Edit1.text());
     }
-    settings.setNumber(col, row, count);
+    settingsTable.setNumber(counter, count);
     return found;
 }
 
@@ -81,7 +82,7 @@ bool recordPattern(TForm1& form, Pattern pattern, const screening::ChartCells& c
 void TForm1::Button38Click() {
     WaitCursor wait(platform);
     const int shown = toInt(Edit2.text());
-    StringGrid3.setCell(1, 4, std::string(screening::kFallingMark));
+    StringGrid3.setCell(settings::kDirectionMark, std::string(screening::kFallingMark));
 
     // Empty cells are days without a price; any other text must be a whole number,
     // which is checked once the days in use are known.
@@ -113,15 +114,15 @@ void TForm1::Button38Click() {
     }
     StringGrid3.setCell(
         1, 4, std::string(build.rising ? screening::kRisingMark : screening::kFallingMark));
-    StringGrid3.setCell(1, 7, build.level ? intToStr(*build.level) : std::string());
-    StringGrid3.setNumber(1, 17, build.lastColumn);
+    StringGrid3.setCell(settings::kLastBox, build.level ? intToStr(*build.level) : std::string());
+    StringGrid3.setNumber(settings::kLastColumn, build.lastColumn);
     StringGrid1.setColCount(build.lastColumn + 2);
     StringGrid5.setColCount(build.lastColumn + 2);
 }
 
 void TForm1::Button39Click() {
     WaitCursor wait(platform);
-    const int lastColumn = toInt(StringGrid3.cell(1, 17));
+    const int lastColumn = toInt(StringGrid3.cell(settings::kLastColumn));
     const GridChartCells chart(StringGrid1, StringGrid5);
     screening::noteScreenedStock(*this, chart, lastColumn);
     // Columns K - 2 and K share their direction, so at most one breakout matches.
@@ -131,7 +132,7 @@ void TForm1::Button39Click() {
 
 void TForm1::Button42Click() {
     WaitCursor wait(platform);
-    const int lastColumn = toInt(StringGrid3.cell(1, 17));
+    const int lastColumn = toInt(StringGrid3.cell(settings::kLastColumn));
     const GridChartCells chart(StringGrid1, StringGrid5);
     for (const Pattern pattern : screening::kFollowUpPatterns)
         recordPattern(*this, pattern, chart, lastColumn);

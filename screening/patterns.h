@@ -38,14 +38,6 @@ inline int listColumn(Pattern pattern) {
 inline std::string_view caption(Pattern pattern) {
     return kPatternCaptions[static_cast<std::size_t>(listColumn(pattern) - 1)];
 }
-// Settings cell of the pattern's counter: (1..5, 18) for the odd list columns,
-// (1..5, 19) for the even ones.
-inline int counterCol(Pattern pattern) {
-    return (listColumn(pattern) + 1) / 2;
-}
-inline int counterRow(Pattern pattern) {
-    return listColumn(pattern) % 2 == 1 ? 18 : 19;
-}
 
 // The tests after a breakout, in the order they run.
 inline constexpr std::array<Pattern, 8> kFollowUpPatterns = {

@@ -19,10 +19,10 @@ std::string csvField(std::string_view text) {
 
 }  // namespace
 
-std::string resultsCsv(const WorkingTable& settings, const WorkingTable& results,
+std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& results,
                        const WorkingTable& codeTable, const RunNotes& notes) {
     std::string csv = "パターン,コード,銘柄名,日付,株価\r\n";
-    const auto columns = resultColumns(settings, results);
+    const auto columns = resultColumns(settingsTable, results);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const auto pattern = static_cast<Pattern>(i + 1);
         std::vector<const ListedSignal*> noted;

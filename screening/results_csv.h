@@ -13,7 +13,7 @@ namespace screening {
 // The lines of the list, in list order (pattern by pattern, each from row 1 down).
 // Where a run's notes do not match the list (an earlier, broken-off run), the date
 // and level stay empty.
-std::string resultsCsv(const WorkingTable& settings, const WorkingTable& results,
+std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& results,
                        const WorkingTable& codeTable, const RunNotes& notes);
 
 // Writes the text with the byte-order mark; throws EFileError when it cannot.

@@ -18,10 +18,10 @@ int stockColumnCount(const WorkingTable& priceTable);
 
 // Rows the results list needs to show every entry: the largest of the ten counters
 // plus the caption row.
-int resultRowCount(const WorkingTable& settings);
+int resultRowCount(const WorkingTable& settingsTable);
 
 // The codes listed under each of the ten patterns, in list order.
-std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settings,
+std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settingsTable,
                                                     const WorkingTable& results);
 
 }  // namespace screening

@@ -8,6 +8,7 @@
 #include "screening/patterns.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
 
 namespace screening {
 
@@ -34,24 +35,24 @@ constexpr std::array<Pattern, kPatternCount> kAllPatterns = {
     Pattern::ReversalUp,     Pattern::ReversalDown, Pattern::BullishTriangle,
     Pattern::BearishTriangle};
 
-int counter(const WorkingTable& settings, Pattern pattern) {
-    return tryToInt(settings.cell(counterCol(pattern), counterRow(pattern))).value_or(0);
+int counter(const WorkingTable& settingsTable, Pattern pattern) {
+    return tryToInt(settingsTable.cell(settings::counter(listColumn(pattern)))).value_or(0);
 }
 }  // namespace
 
-int resultRowCount(const WorkingTable& settings) {
+int resultRowCount(const WorkingTable& settingsTable) {
     int longest = 0;
     for (const Pattern pattern : kAllPatterns)
-        longest = std::max(longest, counter(settings, pattern));
+        longest = std::max(longest, counter(settingsTable, pattern));
     return longest + 1;
 }
 
-std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settings,
+std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settingsTable,
                                                     const WorkingTable& results) {
     std::vector<std::vector<std::string>> columns;
     for (const Pattern pattern : kAllPatterns) {
         auto& codes = columns.emplace_back();
-        const int count = counter(settings, pattern);
+        const int count = counter(settingsTable, pattern);
         for (int row = 1; row <= count; ++row)
             codes.push_back(results.cell(listColumn(pattern), row));
     }

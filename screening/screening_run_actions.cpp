@@ -9,13 +9,15 @@
 #include "screening/patterns.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
 constexpr int kClearedListRows = 800;
 
 bool quendalMode(const TForm1& form) {
-    return form.Edit8.text() == "quendal";
+    return form.mode() == SourceMode::Quendal;
 }
 
 std::string codeTableText(const TForm1& form, int row) {
@@ -39,20 +41,21 @@ void finishScreening(TForm1& form) {
 }
 
 void runScreeningPass(TForm1& form) {
-    WorkingTable& settings = form.StringGrid3;
+    WorkingTable& settingsTable = form.StringGrid3;
     form.screeningNotes = {};
     for (int j = 1; j <= screening::kPatternCount; ++j) {
         const auto pattern = static_cast<screening::Pattern>(j);
-        settings.setCell(screening::counterCol(pattern), screening::counterRow(pattern), "0");
+        settingsTable.setCell(settings::counter(j), "0");
         form.StringGrid11.setCell(j, 0, std::string(screening::caption(pattern)));
     }
     form.Button33Click();
 
     const bool quendal = quendalMode(form);
     const int stocks = quendal ? screening::stockColumnCount(form.StringGrid2)
-                               : toInt(settings.cell(3, 14)) - toInt(settings.cell(3, 13)) + 1;
-    settings.setCell(1, 1, settings.cell(3, 13));
-    const int start = toInt(settings.cell(1, 1));
+                               : toInt(settingsTable.cell(settings::kRangeEndRow)) -
+                                     toInt(settingsTable.cell(settings::kRangeStartRow)) + 1;
+    settingsTable.setCell(settings::kPosition, settingsTable.cell(settings::kRangeStartRow));
+    const int start = toInt(settingsTable.cell(settings::kPosition));
 
     if (quendal) {
         // Every stock of the pass is screened over the days shown when the run began,
@@ -70,7 +73,8 @@ void runScreeningPass(TForm1& form) {
         form.Edit2.setText("400");
         const int row = start + i - 1;
         if (!hasValue(form.StringGrid10.cell(10, row)))
-            settings.setCell(1, 1, intToStr(toInt(settings.cell(1, 1)) + 1));
+            settingsTable.setCell(settings::kPosition,
+                                  intToStr(toInt(settingsTable.cell(settings::kPosition)) + 1));
         else
             form.Button41Click();
         if (form.StringGrid10.cell(0, row).empty()) return;
@@ -80,27 +84,28 @@ void runScreeningPass(TForm1& form) {
 }  // namespace
 
 void TForm1::Button33Click() {
-    WorkingTable& settings = StringGrid3;
+    WorkingTable& settingsTable = StringGrid3;
     const bool quendal = quendalMode(*this);
     normalizeRangeFields(*this);
 
     const int start = screening::rangeRow(StringGrid8, Edit6.text());
-    settings.setCell(3, 13, intToStr(start));
-    settings.setCell(1, 13, codeTableText(*this, start));
-    if (StringGrid10.cell(2, start).empty() && settings.cell(1, 16) == "1") {
-        settings.setCell(3, 13, intToStr(start + 1));
-        settings.setCell(1, 13, codeTableText(*this, start + 1));
+    settingsTable.setCell(settings::kRangeStartRow, intToStr(start));
+    settingsTable.setCell(settings::kRangeStart, codeTableText(*this, start));
+    if (StringGrid10.cell(2, start).empty() &&
+        settingsTable.cell(settings::kCandidatesLoaded) == "1") {
+        settingsTable.setCell(settings::kRangeStartRow, intToStr(start + 1));
+        settingsTable.setCell(settings::kRangeStart, codeTableText(*this, start + 1));
     }
-    if (!quendal) Edit6.setText(settings.cell(1, 13));
+    if (!quendal) Edit6.setText(settingsTable.cell(settings::kRangeStart));
 
     const int end = screening::rangeRow(StringGrid8, Edit7.text());
-    settings.setCell(3, 14, intToStr(end));
-    settings.setCell(1, 14, codeTableText(*this, end));
+    settingsTable.setCell(settings::kRangeEndRow, intToStr(end));
+    settingsTable.setCell(settings::kRangeEnd, codeTableText(*this, end));
     if (StringGrid10.cell(2, end).empty()) {
-        settings.setCell(3, 14, intToStr(end - 1));
-        settings.setCell(1, 14, codeTableText(*this, end - 1));
+        settingsTable.setCell(settings::kRangeEndRow, intToStr(end - 1));
+        settingsTable.setCell(settings::kRangeEnd, codeTableText(*this, end - 1));
     }
-    if (!quendal) Edit7.setText(settings.cell(1, 14));
+    if (!quendal) Edit7.setText(settingsTable.cell(settings::kRangeEnd));
 }
 
 void TForm1::Button37Click() {
@@ -142,7 +147,7 @@ void TForm1::StringGrid11MouseUp(int col, int row) {
 }
 
 void TForm1::Label6DblClick() {
-    StringGrid3.setCell(1, 13, Edit6.text());
-    StringGrid3.setCell(1, 14, Edit7.text());
+    StringGrid3.setCell(settings::kRangeStart, Edit6.text());
+    StringGrid3.setCell(settings::kRangeEnd, Edit7.text());
     Button17Click();
 }

@@ -6,19 +6,21 @@
 #include "app/form.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
 using layout::kLastStockColumn;
 
 int position(const TForm1& form) {
-    return toInt(form.StringGrid3.cell(1, 1));
+    return toInt(form.StringGrid3.cell(settings::kPosition));
 }
 int rangeStartRow(const TForm1& form) {
-    return toInt(form.StringGrid3.cell(3, 13));
+    return toInt(form.StringGrid3.cell(settings::kRangeStartRow));
 }
 int rangeEndRow(const TForm1& form) {
-    return toInt(form.StringGrid3.cell(3, 14));
+    return toInt(form.StringGrid3.cell(settings::kRangeEndRow));
 }
 
 const std::string& stockHeader(const TForm1& form, int col) {
@@ -32,7 +34,7 @@ const std::string& candidateCode(const TForm1& form, int row) {
 
 void TForm1::Button41Click() {
     const int p = position(*this);
-    if (Edit8.text() == "quendal") {
+    if (mode() == SourceMode::Quendal) {
         // After the last stock column the step wraps to the first.
         const int next = std::max(std::min(p, kLastStockColumn) + 1, 1);
         const std::string& header = stockHeader(*this, next);
@@ -56,7 +58,7 @@ void TForm1::Button26Click() {
 
 void TForm1::Button27Click() {
     const int start = rangeStartRow(*this);
-    const bool quendal = Edit8.text() == "quendal";
+    const bool quendal = mode() == SourceMode::Quendal;
     if (!quendal && !hasValue(StringGrid10.cell(1, start))) return;  // no candidate data
     const int p = position(*this);
     if (quendal) {
@@ -74,14 +76,12 @@ void TForm1::Button27Click() {
 }
 
 void TForm1::Edit8Click() {
-    if (Edit8.text() == "kouho") {
-        Edit8.setText("quendal");
-        StringGrid3.setCell(1, 15, "quendal");
+    if (mode() == SourceMode::Kouho) {
+        setMode(SourceMode::Quendal);
         Panel5.visible = false;
-        StringGrid3.setCell(1, 1, "3");
+        StringGrid3.setCell(settings::kPosition, "3");
     } else {
-        Edit8.setText("kouho");
-        StringGrid3.setCell(1, 15, "kouho");
+        setMode(SourceMode::Kouho);
     }
     Edit1DblClick();
 }

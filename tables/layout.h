@@ -7,8 +7,4 @@ inline constexpr int kLastStockColumn = 197;
 inline constexpr int kBoxIndexColumn = 198;  // the box index of each shown day
 inline constexpr int kSeriesColumn = 199;    // the working series of the charted stock
 
-// Settings table: the number of the quote page being fetched.
-inline constexpr int kPageNumberCol = 1;
-inline constexpr int kPageNumberRow = 6;
-
 }  // namespace layout

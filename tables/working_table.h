@@ -6,6 +6,12 @@
 #include <string_view>
 #include <vector>
 
+// A cell's place, for the cells the program names (tables/settings_layout.h).
+struct CellRef {
+    int col;
+    int row;
+};
+
 class WorkingTable {
   public:
     WorkingTable(int colCount, int rowCount, int fixedCols = 1, int fixedRows = 1);
@@ -20,6 +26,9 @@ class WorkingTable {
     void setCell(int col, int row, std::string text);
     // The number as decimal text, as setCell(col, row, intToStr(value)) writes it.
     void setNumber(int col, int row, long long value);
+    const std::string& cell(CellRef at) const { return cell(at.col, at.row); }
+    void setCell(CellRef at, std::string text) { setCell(at.col, at.row, std::move(text)); }
+    void setNumber(CellRef at, long long value) { setNumber(at.col, at.row, value); }
 
     int colCount() const { return colCount_; }
     int rowCount() const { return rowCount_; }

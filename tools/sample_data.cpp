@@ -11,6 +11,7 @@
 #include "data/text_file.h"
 #include "tables/comma_text.h"
 #include "tables/convert.h"
+#include "tables/settings_layout.h"
 #include "tables/working_table.h"
 #include "tools/sample_calendar.h"
 
@@ -508,17 +509,10 @@ std::vector<std::string> dateFileLines(const std::vector<sys_days>& days) {
 
 std::vector<std::string> settingsLines(const std::string& chartCode,
                                        const std::string& candidateCode) {
-    WorkingTable settings(200, 16);
-    settings.setCell(1, 5, "0.015");
-    settings.setCell(1, 8, "500");
-    settings.setCell(1, 9, chartCode);
-    settings.setCell(1, 10, candidateCode);
-    settings.setCell(1, 13, "6000");
-    settings.setCell(1, 14, "6999");
-    settings.setCell(1, 15, "quendal");
-    std::vector<std::string> lines;
-    for (int row = 0; row < 16; ++row) lines.push_back(settings.rowToCommaText(row));
-    return lines;
+    settings::Saved saved;
+    saved.code = chartCode;
+    saved.candidateCode = candidateCode;
+    return settings::newFileLines(saved);
 }
 
 std::vector<std::string> readmeLines() {

@@ -20,6 +20,8 @@
 #include "market/csv_import.h"
 #include "market/program_files.h"
 #include "tables/errors.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -51,8 +53,8 @@ void reloadAndChart(TForm1& form, const market::ImportResult& result) {
         // The dates only matter for stocks outside the price table.
     }
     form.Button2Click();
-    form.StringGrid3.setCell(1, 16, "0");  // the candidate rows load afresh
-    if (form.Edit8.text() != "quendal") return;
+    form.StringGrid3.setCell(settings::kCandidatesLoaded, "0");  // the candidate rows load afresh
+    if (form.mode() != SourceMode::Quendal) return;
     for (const auto& code : result.importedCodes()) {
         const auto& full = result.watchListFull;
         if (std::find(full.begin(), full.end(), code) != full.end()) continue;

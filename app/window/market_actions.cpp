@@ -26,6 +26,8 @@
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
+#include "tables/settings_layout.h"
+#include "tables/source_mode.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ void keepAChartableStock(TForm1& form) {
     const int col =
         tables::lastColumnWithCode(prices, 0, 1, layout::kLastStockColumn + 1, form.Edit1.text());
     auto priced = [&](int c) { return hasValue(prices.cell(c, 1)) || hasValue(prices.cell(c, 2)); };
-    if (form.Edit8.text() != "quendal" || col == 0 || priced(col)) return;
+    if (form.mode() != SourceMode::Quendal || col == 0 || priced(col)) return;
     for (int c = 1; c <= layout::kLastStockColumn; ++c)
         if (priced(c)) return form.Edit1.setText(prices.cell(c, 0));
 }
@@ -205,7 +207,7 @@ bool MarketActions::runUpdate() {
             form_.Button25Click();
             form_.Button20Click();
             form_.Button2Click();
-            form_.StringGrid3.setCell(1, 16, "0");
+            form_.StringGrid3.setCell(settings::kCandidatesLoaded, "0");
             keepAChartableStock(form_);
             form_.Button3Click();
         });
