@@ -54,7 +54,7 @@ std::string chartText(const TForm1& form, const ChartView& view, const ChartText
     if (options.signalList) {
         for (const auto& signal : decorations.history)
             text += std::to_string(signal.col) + '\t' +
-                    std::string(screening::caption(signal.pattern)) + '\t' + signal.date + '\t' +
+                    std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
                     grid.cell(1, signal.row) + '\n';
         text += chart::newestSignalText(decorations).value_or("最新シグナル なし") + '\n';
     }

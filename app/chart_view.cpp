@@ -9,7 +9,7 @@
 
 namespace app {
 
-chart::BoxScale boxScaleOf(const TForm1& form, const chart::BoxChart& chart) {
+chart::BoxScale boxScaleOf(const TForm1& form, const chart::Chart& chart) {
     chart::BoxScale scale;
     const int first = chart.firstLevelRow();
     scale.cohen = first == 1;
@@ -23,7 +23,12 @@ chart::BoxScale boxScaleOf(const TForm1& form, const chart::BoxChart& chart) {
 
 ChartView chartViewOf(const TForm1& form) {
     ChartView view;
-    view.chart = chart::readBoxChart(form.StringGrid1, form.StringGrid5);
+    if (form.shownChart) view.chart = *form.shownChart;
+    if (view.chart.dates.empty()) {
+        view.chart.dates.reserve(static_cast<std::size_t>(std::max(view.chart.startDay, 0)));
+        for (int day = 1; day <= view.chart.startDay; ++day)
+            view.chart.dates.push_back(form.StringGrid4.cell(2, day));
+    }
     view.decorations = chart::decorate(view.chart, boxScaleOf(form, view.chart));
     if (const auto close = tryToInt(form.StringGrid2.cell(layout::kSeriesColumn, 1)))
         view.latestClose = *close;

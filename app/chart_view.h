@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/box_chart.h"
+#include "chart/chart.h"
 #include "chart/decorations.h"
 
 class TForm1;
@@ -13,7 +13,7 @@ class TForm1;
 namespace app {
 
 struct ChartView {
-    chart::BoxChart chart;
+    chart::Chart chart;
     chart::Decorations decorations;
     // The newest close of the charted series, shown as the current price.
     std::optional<long long> latestClose;
@@ -21,8 +21,10 @@ struct ChartView {
 
 // The scale of the drawn levels: Cohen when the levels begin in row 1; the ratio of the
 // box-ratio field, or the one the levels show when the field holds none.
-chart::BoxScale boxScaleOf(const TForm1& form, const chart::BoxChart& chart);
+chart::BoxScale boxScaleOf(const TForm1& form, const chart::Chart& chart);
 
+// The chart the grids show, with the dates of its boxes from the date table; an empty
+// chart when none is shown.
 ChartView chartViewOf(const TForm1& form);
 
 // The title of a picture of the chart: code and name, days shown, box ratio or コーエン,

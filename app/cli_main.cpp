@@ -17,9 +17,9 @@
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
+#include "chart/patterns.h"
 #include "market/csv_import.h"
 #include "screening/breadth.h"
-#include "screening/patterns.h"
 #include "screening/results_csv.h"
 #include "screening/screening.h"
 #include "tables/code_lookup.h"
@@ -227,7 +227,7 @@ int screenCommand(int argc, char** argv) {
     } else {
         const auto columns = screening::resultColumns(form.StringGrid3, form.StringGrid11);
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            std::cout << screening::kPatternCaptions[i];
+            std::cout << chart::kPatternCaptions[i];
             for (const auto& code : columns[i]) std::cout << '\t' << code;
             std::cout << '\n';
         }

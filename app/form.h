@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/platform.h"
+#include "chart/chart.h"
 #include "data/paths.h"
 #include "data/services.h"
 #include "net/http_client.h"
@@ -119,6 +120,9 @@ class TForm1 {
     bool calendarUpdated = false;  // the calendar update completed since start-up
     // What the last screening run noted beside its list (bullish percent, signal boxes).
     screening::RunNotes screeningNotes;
+    // The chart the grids show: what the last chart run (or its drawing or screening
+    // build) made; nothing while a run is under way or when it stopped early.
+    std::optional<chart::Chart> shownChart;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();

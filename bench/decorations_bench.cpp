@@ -9,6 +9,7 @@
 #include "app/form.h"
 #include "app/platform.h"
 #include "screening/breadth.h"
+#include "screening/pattern_detection_actions.h"
 
 namespace {
 
@@ -63,33 +64,15 @@ void ScreenedStock500Days(benchmark::State& state) {
 }
 BENCHMARK(ScreenedStock500Days)->Unit(benchmark::kMicrosecond);
 
-// The notes alone, on the grids such a chart run leaves.
+// The notes alone, on the chart such a chart run leaves.
 void ScreenedStockNotes(benchmark::State& state) {
     SampleChart sample;
     sample.screen();
     sample.chart();
-    struct Cells : screening::ChartCells {
-        const TForm1& form;
-        explicit Cells(const TForm1& f) : form(f) {}
-        screening::Mark mark(int col, int row) const override {
-            const std::string& text = form.StringGrid1.cell(col, row);
-            return text == "×"    ? screening::Mark::Rising
-                   : text == "〇" ? screening::Mark::Falling
-                                  : screening::Mark::None;
-        }
-        std::optional<int> record(int col, int row) const {
-            if (col < 2) return std::nullopt;
-            const std::string& text = form.StringGrid5.cell(col, row);
-            const auto a = text.find('A');
-            if (a == std::string::npos) return std::nullopt;
-            return std::stoi(text.substr(0, a));
-        }
-        std::optional<int> topBox(int col) const override { return record(col, 0); }
-        std::optional<int> bottomBox(int col) const override { return record(col, 1); }
-    } cells(sample.form);
-    const int lastColumn = std::stoi(sample.form.StringGrid3.cell(1, 17));
+    const chart::Chart& shown = *sample.form.shownChart;
+    const chart::ChartPatternCells cells(shown);
     for (auto _ : state) {
-        screening::noteScreenedStock(sample.form, cells, lastColumn);
+        screening::noteScreenedStock(sample.form, cells, shown.lastColumn());
         sample.form.screeningNotes.listed.clear();
     }
 }

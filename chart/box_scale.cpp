@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <mutex>
 
 #include "tables/convert.h"
 
@@ -54,6 +57,29 @@ std::vector<long long> percentageLevels(long long high, long long low, long doub
 
 namespace {
 
+constexpr long long kFixedTop = 100000000;
+
+// The percentage ladder from kFixedTop down to 0 for one ratio, built once per ratio.
+const std::vector<long long>& fixedLadder(long double ratio) {
+    static std::mutex guard;
+    static std::map<long double, std::vector<long long>> ladders;
+    const std::lock_guard lock(guard);
+    auto& ladder = ladders[ratio];
+    if (ladder.empty()) {
+        const long double factor = 1.0L - ratio;
+        long long level = kFixedTop;
+        ladder.push_back(level);
+        while (level > 0) {
+            const auto next =
+                static_cast<long long>(std::trunc(static_cast<long double>(level) * factor));
+            // A ratio too small to move a level on steps one yen down.
+            level = next < level ? next : level - 1;
+            ladder.push_back(level);
+        }
+    }
+    return ladder;
+}
+
 long long cohenStep(long long b) {
     if (b > 50000000) return 1000000;
     if (b > 10000000) return 200000;
@@ -70,6 +96,20 @@ long long cohenStep(long long b) {
 }
 
 }  // namespace
+
+std::vector<long long> fixedPercentageLevels(long long high, long long low, long double ratio) {
+    if (!(ratio > 0.0L && ratio < 1.0L) || high > kFixedTop)
+        return percentageLevels(high, low, ratio);
+    const auto& ladder = fixedLadder(ratio);
+    // The ladder falls: the last level at or above the high, then down past the low.
+    auto first = std::upper_bound(ladder.begin(), ladder.end(), high, std::greater<>()) - 1;
+    if (first < ladder.begin()) first = ladder.begin();
+    std::vector<long long> levels{*first};
+    for (auto level = first + 1;
+         level != ladder.end() && levels.size() < 3001 && levels.back() > low; ++level)
+        levels.push_back(*level);
+    return levels;
+}
 
 const std::vector<long long>& cohenLadder() {
     static const std::vector<long long> ladder = [] {

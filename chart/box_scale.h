@@ -21,6 +21,11 @@ PriceRange priceRange(const std::vector<const std::string*>& series, int days);
 // At most 3001 levels.
 std::vector<long long> percentageLevels(long long high, long long low, long double ratio);
 
+// The same percentage rule started at 100,000,000 instead of at the period's high, so a
+// level never depends on the period: from the lowest level at or above the highest
+// price down to the first level at or below the lowest one. At most 3001 levels.
+std::vector<long long> fixedPercentageLevels(long long high, long long low, long double ratio);
+
 // The fixed Cohen ladder: rows 1 to 1370, from 100000000 down to 0 (index 0 is row 1).
 const std::vector<long long>& cohenLadder();
 

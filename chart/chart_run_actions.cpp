@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "app/form.h"
-#include "chart/box_indexing_cells.h"
-#include "chart/box_scale.h"
+#include "chart/chart.h"
+#include "chart/chart_tables_actions.h"
+#include "chart/patterns.h"
+#include "chart/series.h"
+#include "screening/pattern_detection_actions.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
@@ -16,7 +19,6 @@
 
 namespace {
 
-constexpr const char* kCohen = "コーエン";
 constexpr const char* kCheckCode = "コードを確認して下さい。";
 using layout::kLastStockColumn;
 using layout::kSeriesColumn;
@@ -27,40 +29,48 @@ void copyText(WorkingTable& table, int col, int row, const std::string& text) {
     if (table.cell(col, row) != text) table.setCell(col, row, text);
 }
 
-// The price range and the box indexing as their handlers make them, from one reading
-// of the working series, with the box scale's handler between them. False, with
-// nothing written, when a cell or field would stop one of them: the handlers then run
-// one by one and stop where they stop.
-bool scaleAndIndexFromOneReading(TForm1& form) {
+// The chart request of the working series as the form's fields give it; nothing when a
+// cell or field would stop one of the handlers (they then run one by one and stop where
+// they stop, with their messages).
+std::optional<chart::ChartRequest> requestFromCells(const TForm1& form,
+                                                    std::vector<chart::Close>& closes) {
     const auto shown = tryToInt(form.Edit2.text());
-    if (!shown) return false;
+    if (!shown) return std::nullopt;
     const int days = std::min(*shown, form.StringGrid2.storedRowCount());
+    // The price range starts from day 2 when day 1 has no price.
     const int read = std::max(days, 2);
-    std::vector<const std::string*> series(static_cast<std::size_t>(read));
-    std::vector<std::optional<int>> prices(static_cast<std::size_t>(read) + 1);  // by row
+    closes.assign(static_cast<std::size_t>(read), {});
     for (int row = 1; row <= read; ++row) {
-        const std::string& cell = form.StringGrid2.cell(kSeriesColumn, row);
-        series[static_cast<std::size_t>(row) - 1] = &cell;
-        if (row > days || !hasValue(cell)) continue;
-        prices[static_cast<std::size_t>(row)] = tryToInt(cell);
-        if (!prices[static_cast<std::size_t>(row)]) return false;
+        const auto close = chart::closeOfCell(form.StringGrid2.cell(kSeriesColumn, row));
+        if (!close) return std::nullopt;
+        closes[static_cast<std::size_t>(row) - 1] = *close;
     }
-    chart::PriceRange range;
-    try {
-        range = chart::priceRange(series, days);
-    } catch (const EConvertError&) {
-        return false;
+    if (!closes[0].priced() && !closes[1].priced()) return std::nullopt;
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = *shown;
+    request.scale = chart::scaleOfField(form.Edit3.text());
+    return request;
+}
+
+// The chart of the working series from one reading of its cells, written into the
+// tables as the handlers write them. False, with nothing written, when the handlers
+// must run one by one.
+bool chartFromCells(TForm1& form, bool screening) {
+    std::vector<chart::Close> closes;
+    auto request = requestFromCells(form, closes);
+    if (!request) return false;
+    if (screening) {
+        request->count = chart::DayCount::PricedDays;
+        request->keepRecords = true;
     }
-    if (!tryToInt(range.high) || !tryToInt(range.low)) return false;
-    form.StringGrid3.setCell(settings::kHighestPrice, range.high);
-    form.StringGrid3.setCell(settings::kLowestPrice, range.low);
-    if (form.Edit3.text() == kCohen)
-        form.Button28Click();
-    else
-        form.Button5Click();
-    WaitCursor wait(form.platform);
-    chart::writeBoxIndices(form, days,
-                           [&prices](int row) { return prices[static_cast<std::size_t>(row)]; });
+    // The price range reads day 2 also when only one day is shown; the rest does not.
+    const int days = std::min(request->days, form.StringGrid2.storedRowCount());
+    request->closes = request->closes.first(static_cast<std::size_t>(std::max(days, 0)));
+    if (days < 2 && !request->closes.empty() && !request->closes[0].priced()) return false;
+    chart::Chart chart = chart::runChart(*request);
+    if (chart.levels.empty() || (!screening && chart.startDay == 0)) return false;
+    writeChartRun(form, chart, screening);
     return true;
 }
 
@@ -68,7 +78,7 @@ bool scaleAndIndexFromOneReading(TForm1& form) {
 
 void TForm1::Button34Click() {
     StringGrid3.setCell(
-        3, 15,
+        settings::kCodeRow,
         intToStr(tables::lastRowWithCode(StringGrid8, 0, 1, StringGrid8.rowCount(), Edit1.text())));
 }
 
@@ -100,10 +110,12 @@ void TForm1::Button3Click() {
     Edit4.setText("");
     Edit5.setText("");
     staleDatesNotice.visible = false;
-    if (Edit3.text() != kCohen && toFloat(Edit3.text()) < 0.002L) Edit3.setText("0.002");
+    if (Edit3.text() != chart::kCohenWord && toFloat(Edit3.text()) < chart::kSmallestRatio)
+        Edit3.setText("0.002");
     const int days = toInt(Edit2.text());
     for (WorkingTable* grid : {&StringGrid1, &StringGrid5})
         for (int row = 1; row < grid->rowCount(); ++row) grid->clearRow(row);
+    shownChart.reset();
 
     // The last matching entry is charted; the field then shows its whole text.
     const int position =
@@ -158,15 +170,19 @@ void TForm1::Button3Click() {
         staleDatesNotice.visible = !calendarUpdated && !collectsFromExchange();
     }
 
-    if (!scaleAndIndexFromOneReading(*this)) {
-        Button4Click();
-        if (Edit3.text() == kCohen)
-            Button28Click();
-        else
-            Button5Click();
-        Button12Click();
+    const bool screening = Button37.caption == "選別中";
+    if (chartFromCells(*this, screening)) {
+        if (screening)
+            checkPatterns(*this, chart::ChartPatternCells(*shownChart), shownChart->lastColumn());
+        return;
     }
-    if (Button37.caption == "選別中") {
+    Button4Click();
+    if (Edit3.text() == chart::kCohenWord)
+        Button28Click();
+    else
+        Button5Click();
+    Button12Click();
+    if (screening) {
         Button38Click();
         Button39Click();
     } else {

@@ -2,37 +2,74 @@
 
 namespace chart {
 
-Drawing drawColumns(const std::vector<std::optional<int>>& boxIndexByDay, int startDay) {
+namespace {
+
+struct Drawer {
+    Drawing& out;
+    const DrawRules& rules;
+    ExtremeRecord top, bottom;
+    bool recordsPending = false;  // the current column has records not yet handed out
+
+    void mark(int fromRow, int toRow, int day, bool rising) {
+        const int step = fromRow <= toRow ? 1 : -1;
+        for (int row = fromRow;; row += step) {
+            out.boxes.push_back({out.lastColumn, row, day, rising});
+            if (row == toRow) break;
+        }
+    }
+
+    // The records a column shows are those it held after the last day it was current.
+    void closeColumn() {
+        if (rules.keepRecords && recordsPending)
+            out.records.push_back({out.lastColumn, top, bottom});
+        recordsPending = false;
+    }
+
+    void day(int d, int cur) {
+        const int prev = out.lastBox;
+        // A reversal needs a move of `reversal` boxes against the column, a continuation one.
+        const int against = rules.reversal - 1;
+        if (!out.rising && cur < prev - against) {
+            closeColumn();
+            ++out.lastColumn;
+            out.rising = true;
+            mark(prev, cur + 1, d, true);
+            top = {cur, d, true};
+            bottom.box -= 1;
+        } else if (out.rising && cur < prev) {
+            mark(prev, cur + 1, d, true);
+            top = {cur, d, true};
+        } else if (out.rising && cur > prev + against) {
+            closeColumn();
+            ++out.lastColumn;
+            out.rising = false;
+            mark(prev + 2, cur + 1, d, false);
+            bottom = {cur, d, true};
+            top.box += 1;
+        } else if (!out.rising && cur > prev) {
+            mark(prev + 2, cur + 1, d, false);
+            bottom = {cur, d, true};
+        } else {
+            return;  // no change, or a move too small to reverse the column
+        }
+        out.lastBox = cur;
+    }
+};
+
+}  // namespace
+
+Drawing drawColumns(const std::vector<std::optional<int>>& boxIndexByDay, int startDay,
+                    const DrawRules& rules) {
     Drawing drawing;
     drawing.lastBox = *boxIndexByDay[static_cast<std::size_t>(startDay)];
+    Drawer drawer{drawing, rules, {}, {}};
+    drawer.top = drawer.bottom = {drawing.lastBox, startDay, false};
     for (int day = startDay - 1; day >= 1; --day) {
-        const auto& index = boxIndexByDay[static_cast<std::size_t>(day)];
-        if (!index) continue;
-        const int cur = *index, prev = drawing.lastBox;
-        bool up;
-        if (!drawing.rising && cur < prev - 2) {  // reversal up
-            up = true;
-            ++drawing.lastColumn;
-        } else if (drawing.rising && cur > prev + 2) {  // reversal down
-            up = false;
-            ++drawing.lastColumn;
-        } else if (drawing.rising && cur < prev) {
-            up = true;
-        } else if (!drawing.rising && cur > prev) {
-            up = false;
-        } else {
-            continue;  // no change, or one or two boxes against the column
-        }
-        drawing.rising = up;
-        if (up) {
-            for (int row = prev; row >= cur + 1; --row)
-                drawing.boxes.push_back({drawing.lastColumn, row, day, true});
-        } else {
-            for (int row = prev + 2; row <= cur + 1; ++row)
-                drawing.boxes.push_back({drawing.lastColumn, row, day, false});
-        }
-        drawing.lastBox = cur;
+        if (const auto& index = boxIndexByDay[static_cast<std::size_t>(day)])
+            drawer.day(day, *index);
+        drawer.recordsPending = true;
     }
+    drawer.closeColumn();
     return drawing;
 }
 

@@ -1,5 +1,7 @@
 // The column drawing into the chart grid and the box-date grid, and the box click.
+#include "chart/chart_tables_actions.h"
 #include "chart/column_drawing.h"
+#include "chart/series.h"
 
 #include <algorithm>
 
@@ -46,17 +48,16 @@ void TForm1::Button6Click() {
     }
     StringGrid3.setCell(settings::kLastBox, StringGrid2.cell(layout::kBoxIndexColumn, start));
 
-    const auto drawing = chart::drawColumns(boxIndexByDay, start);
-    for (const auto& box : drawing.boxes) {
-        StringGrid1.setCell(box.column, box.row,
-                            box.rising ? chart::kRisingMark : chart::kFallingMark);
-        StringGrid5.setCell(box.column, box.row, StringGrid4.cell(2, box.day));
-    }
-    StringGrid3.setCell(settings::kDirectionMark,
-                        drawing.rising ? chart::kRisingMark : chart::kFallingMark);
-    StringGrid3.setNumber(settings::kLastBox, drawing.lastBox);
-    StringGrid1.setColCount(drawing.lastColumn + 2);
-    StringGrid5.setColCount(drawing.lastColumn + 2);
+    bool openTop = false;
+    auto levels = gridLevels(StringGrid1, openTop, false);
+    chart::Chart drawn =
+        chart::chartOfDrawing(chart::drawColumns(boxIndexByDay, start), std::move(levels), openTop);
+    drawn.daysShown = days;
+    drawn.startDay = start;
+    drawn.boxIndexByDay = std::move(boxIndexByDay);
+    writeColumns(*this, drawn);
+    StringGrid3.setNumber(settings::kLastBox, drawn.lastBox);
+    shownChart = std::move(drawn);
 }
 
 void TForm1::StringGrid1MouseUp(int col, int row) {

@@ -5,46 +5,11 @@
 #include <cmath>
 
 #include "chart/box_scale.h"
-#include "screening/breadth.h"
 #include "tables/convert.h"
 
 namespace chart {
 
-using screening::Mark;
-using screening::Pattern;
-
 namespace {
-
-// The chart as the pattern tests read it. The extreme records are those the screening
-// build keeps: a column's highest and lowest box, except that column 2 keeps the start
-// box, one above its highest box, as its top.
-class BoxChartCells : public screening::ChartCells {
-  public:
-    explicit BoxChartCells(const BoxChart& chart) : chart_(chart) {}
-
-    Mark mark(int col, int row) const override {
-        const BoxColumn* column = chart_.column(col);
-        if (!column || !column->holds(row)) return Mark::None;
-        return column->rising ? Mark::Rising : Mark::Falling;
-    }
-    std::optional<int> topBox(int col) const override {
-        const BoxColumn* column = marked(col);
-        if (!column) return std::nullopt;
-        return column->topRow - (col == 2 ? 2 : 1);
-    }
-    std::optional<int> bottomBox(int col) const override {
-        const BoxColumn* column = marked(col);
-        if (!column) return std::nullopt;
-        return column->bottomRow - 1;
-    }
-
-  private:
-    const BoxColumn* marked(int col) const {
-        const BoxColumn* column = chart_.column(col);
-        return column && !column->empty() ? column : nullptr;
-    }
-    const BoxChart& chart_;
-};
 
 std::optional<int> yearMonth(const std::string& date) {
     const auto day = parseDate(date);
@@ -55,10 +20,10 @@ std::optional<int> yearMonth(const std::string& date) {
 
 // The column of [from, to) with the lowest 〇 (for a support line) or the highest ×
 // (for a resistance line); the later one of equals.
-const BoxColumn* extremeColumn(const BoxChart& chart, bool lowestFalling, int from, int to) {
-    const BoxColumn* found = nullptr;
+const Column* extremeColumn(const Chart& chart, bool lowestFalling, int from, int to) {
+    const Column* found = nullptr;
     for (int col = from; col < to; ++col) {
-        const BoxColumn* column = chart.column(col);
+        const Column* column = chart.column(col);
         if (!column || column->empty() || column->rising == lowestFalling) continue;
         if (!found || (lowestFalling ? column->bottomRow >= found->bottomRow
                                      : column->topRow <= found->topRow))
@@ -67,15 +32,15 @@ const BoxColumn* extremeColumn(const BoxChart& chart, bool lowestFalling, int fr
     return found;
 }
 
-std::optional<TrendLine> lineFrom(const BoxChart& chart, LineKind kind, int from, int to) {
+std::optional<TrendLine> lineFrom(const Chart& chart, LineKind kind, int from, int to) {
     const bool support = kind == LineKind::BullishSupport;
-    const BoxColumn* anchor = extremeColumn(chart, support, from, to);
+    const Column* anchor = extremeColumn(chart, support, from, to);
     if (!anchor) return std::nullopt;
     TrendLine line{kind, anchor->col, support ? anchor->bottomRow + 1 : anchor->topRow - 1,
                    chart.lastColumn(), false};
     // The price crosses the line when a column reaches past the line's box.
     for (int col = anchor->col + 1; col <= chart.lastColumn(); ++col) {
-        const BoxColumn* column = chart.column(col);
+        const Column* column = chart.column(col);
         if (column->empty()) continue;
         if (support ? column->bottomRow > line.rowAt(col) : column->topRow < line.rowAt(col)) {
             line.endCol = col;
@@ -112,16 +77,16 @@ char monthLetter(int month) {
     return month <= 9 ? static_cast<char>('0' + month) : static_cast<char>('A' + month - 10);
 }
 
-std::vector<MonthMarker> monthMarkers(const BoxChart& chart) {
+std::vector<MonthMarker> monthMarkers(const Chart& chart) {
     std::vector<MonthMarker> markers;
     std::optional<int> current;
     std::string_view currentText;  // the date that gave the current month
-    for (const BoxColumn& column : chart.columns) {
+    for (const Column& column : chart.columns) {
         if (column.empty()) continue;
         const int step = column.rising ? -1 : 1;
         const int first = column.rising ? column.bottomRow : column.topRow;
         for (int row = first; column.holds(row); row += step) {
-            const std::string& date = column.dateAt(row);
+            const std::string& date = chart.dateAt(column.col, row);
             // Most boxes share their year and month ("yyyy/mm/") with the box before.
             if (current && date.size() == 10 && currentText.size() == 10 &&
                 date.compare(0, 8, currentText.substr(0, 8)) == 0)
@@ -140,16 +105,16 @@ std::vector<MonthMarker> monthMarkers(const BoxChart& chart) {
 // ---------------------------------------------------------------------------
 // Signals
 
-std::vector<Signal> signalHistory(const BoxChart& chart) {
+std::vector<Signal> signalHistory(const Chart& chart) {
     std::vector<Signal> history;
-    const BoxChartCells cells(chart);
+    const ChartPatternCells cells(chart);
     for (int col = 2; col <= chart.lastColumn(); ++col) {
-        const auto found = screening::detectPatterns(cells, col);
+        const auto found = detectPatterns(cells, col);
         if (found.empty()) continue;
         // Every pattern of a column completes with its breakout: one box beyond the top
         // (or bottom) of the column two before.
-        const int row = screening::breakoutRow(cells, found.front(), col);
-        const std::string& date = chart.column(col)->dateAt(row);
+        const int row = breakoutRow(cells, found.front(), col);
+        const std::string& date = chart.dateAt(col, row);
         for (const Pattern pattern : found) history.push_back({col, pattern, row, date});
     }
     return history;
@@ -158,7 +123,7 @@ std::vector<Signal> signalHistory(const BoxChart& chart) {
 // ---------------------------------------------------------------------------
 // Trend lines
 
-std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history) {
+std::vector<TrendLine> trendLines(const Chart& chart, const std::vector<Signal>& history) {
     std::vector<TrendLine> lines;
     const auto first = std::find_if(history.begin(), history.end(),
                                     [](const Signal& s) { return isBreakout(s.pattern); });
@@ -185,7 +150,7 @@ std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines) {
 // ---------------------------------------------------------------------------
 // Price objectives
 
-std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale, int row) {
+std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, int row) {
     const int first = chart.firstLevelRow();
     const int last = chart.lastLevelRow();
     if (first == 0) return std::nullopt;
@@ -215,7 +180,7 @@ std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale
     return level;
 }
 
-std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
+std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScale& scale,
                                                const std::vector<Signal>& history) {
     const auto newest = std::find_if(history.rbegin(), history.rend(),
                                      [](const Signal& s) { return isBreakout(s.pattern); });
@@ -231,7 +196,7 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
     // broken row (counted too), or to the first column without boxes.
     int wall = k;
     for (int col = k - 1; col >= 2; --col) {
-        const BoxColumn* column = chart.column(col);
+        const Column* column = chart.column(col);
         if (column->empty()) break;
         wall = col;
         if (buy ? column->topRow < broken : column->bottomRow > broken) break;
@@ -239,9 +204,9 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
     const int width = k - wall + 1;
 
     // The base's low is made by its 〇 columns (its high by its × columns).
-    const BoxColumn* extreme = nullptr;
+    const Column* extreme = nullptr;
     for (int col = wall; col < k; ++col) {
-        const BoxColumn* column = chart.column(col);
+        const Column* column = chart.column(col);
         if (column->empty() || column->rising == buy) continue;
         if (!extreme ||
             (buy ? column->bottomRow >= extreme->bottomRow : column->topRow <= extreme->topRow))
@@ -252,7 +217,7 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
     objectives.horizontalRow = buy ? baseRow - 3 * width : baseRow + 3 * width;
 
     objectives.horizontal = priceAtRow(chart, scale, objectives.horizontalRow);
-    const BoxColumn& off = *chart.column(extreme->col + 1);
+    const Column& off = *chart.column(extreme->col + 1);
     if (off.empty()) return objectives;
     objectives.verticalRow = buy ? off.bottomRow - 3 * off.boxes() : off.topRow + 3 * off.boxes();
     objectives.vertical = priceAtRow(chart, scale, objectives.verticalRow);
@@ -262,13 +227,13 @@ std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxS
 // ---------------------------------------------------------------------------
 // All of it
 
-Decorations decorate(const BoxChart& chart, const BoxScale& scale) {
+Decorations decorate(const Chart& chart, const BoxScale& scale) {
     Decorations decorations;
     decorations.months = monthMarkers(chart);
     decorations.history = signalHistory(chart);
     decorations.lines = trendLines(chart, decorations.history);
     decorations.objectives = priceObjectives(chart, scale, decorations.history);
-    if (const BoxColumn* last = chart.column(chart.lastColumn()); last && !last->empty())
+    if (const Column* last = chart.column(chart.lastColumn()); last && !last->empty())
         decorations.newestBox = std::pair{last->col, last->newestRow()};
     return decorations;
 }
@@ -291,7 +256,7 @@ std::optional<std::string> newestSignalText(const Decorations& decorations) {
     for (const Signal& signal : decorations.history) {
         if (signal.col != col) continue;
         if (!captions.empty()) captions += "・";
-        captions += screening::caption(signal.pattern);
+        captions += caption(signal.pattern);
         date = signal.date;
     }
     std::string text = "最新シグナル " + captions;

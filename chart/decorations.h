@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/box_chart.h"
-#include "screening/patterns.h"
+#include "chart/chart.h"
+#include "chart/patterns.h"
 
 namespace chart {
 
@@ -27,14 +27,14 @@ char monthLetter(int month);
 // The first box drawn in each calendar month, in drawing order (columns left to right,
 // a rising column from its bottom up, a falling one from its top down). The chart's
 // first dated box starts its month too. Boxes whose date is not a date are passed over.
-std::vector<MonthMarker> monthMarkers(const BoxChart& chart);
+std::vector<MonthMarker> monthMarkers(const Chart& chart);
 
 // ---------------------------------------------------------------------------
 // Signals
 
 struct Signal {
     int col = 0;  // the column where the pattern completed
-    screening::Pattern pattern = screening::Pattern::DoubleTop;
+    Pattern pattern = Pattern::DoubleTop;
     int row = 0;       // the box that completed it: one beyond the top or bottom it broke
     std::string date;  // that box's date
     bool operator==(const Signal&) const = default;
@@ -42,11 +42,11 @@ struct Signal {
 
 // Every pattern the screening knows, at each column where it completes, oldest first.
 // The patterns of the last column are what the screening finds for the chart.
-std::vector<Signal> signalHistory(const BoxChart& chart);
+std::vector<Signal> signalHistory(const Chart& chart);
 
 // Whether a double top (a buy) or a double bottom (a sell).
-inline bool isBreakout(screening::Pattern pattern) {
-    return pattern == screening::Pattern::DoubleTop || pattern == screening::Pattern::DoubleBottom;
+inline bool isBreakout(Pattern pattern) {
+    return pattern == Pattern::DoubleTop || pattern == Pattern::DoubleBottom;
 }
 
 // ---------------------------------------------------------------------------
@@ -72,7 +72,7 @@ struct TrendLine {
 // (from the lowest 〇 before it) or double bottom (from the highest × before it); when
 // the price crosses a line, the next one starts from the highest × (lowest 〇) between
 // the start of the crossed line and the crossing.
-std::vector<TrendLine> trendLines(const BoxChart& chart, const std::vector<Signal>& history);
+std::vector<TrendLine> trendLines(const Chart& chart, const std::vector<Signal>& history);
 
 // The line still in force: the last one when the price has not crossed it.
 std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines);
@@ -88,7 +88,7 @@ struct BoxScale {
 
 // The price of a chart row, also beyond the chart: the percentage scale goes on with
 // its ratio, the Cohen scale along its ladder. Nothing when the chart has no levels.
-std::optional<long long> priceAtRow(const BoxChart& chart, const BoxScale& scale, int row);
+std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, int row);
 
 struct PriceObjectives {
     bool buy = true;      // counted from a double top; a double bottom counts down
@@ -105,7 +105,7 @@ struct PriceObjectives {
 // Horizontal: the base's width in columns, from the breakout column back along the
 // row of the broken top (bottom) to the first column reaching past that row, times
 // three, above the base's lowest box (below its highest box).
-std::optional<PriceObjectives> priceObjectives(const BoxChart& chart, const BoxScale& scale,
+std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScale& scale,
                                                const std::vector<Signal>& history);
 
 // ---------------------------------------------------------------------------
@@ -120,7 +120,7 @@ struct Decorations {
     std::optional<std::pair<int, int>> newestBox;  // column, row
 };
 
-Decorations decorate(const BoxChart& chart, const BoxScale& scale);
+Decorations decorate(const Chart& chart, const BoxScale& scale);
 
 // "1,234"
 std::string groupedNumber(long long value);

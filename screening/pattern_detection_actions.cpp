@@ -1,13 +1,15 @@
 // The screening column build, the pattern check and the pattern test: the form's side
-// of screening/patterns.h.
+// of the screening build and the pattern tests.
+#include "screening/pattern_detection_actions.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/form.h"
-#include "screening/breadth.h"
-#include "screening/patterns.h"
+#include "chart/chart_tables_actions.h"
+#include "screening/screening_build.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
 #include "tables/layout.h"
@@ -15,23 +17,23 @@
 
 namespace {
 
-using screening::Mark;
-using screening::Pattern;
+using chart::Mark;
+using chart::Pattern;
 
 using layout::kBoxIndexColumn;
 using layout::kSeriesColumn;
 constexpr int kSeriesDateColumn = 2;
 
 // The chart grid's marks and the extreme records in rows 0 and 1 of the box-date grid.
-class GridChartCells : public screening::ChartCells {
+class GridChartCells : public chart::ChartCells {
   public:
     GridChartCells(const WorkingTable& chart, const WorkingTable& boxDates)
         : chart_(chart), boxDates_(boxDates) {}
 
     Mark mark(int col, int row) const override {
         const std::string& text = chart_.cell(col, row);
-        if (text == screening::kRisingMark) return Mark::Rising;
-        if (text == screening::kFallingMark) return Mark::Falling;
+        if (text == chart::kRisingMark) return Mark::Rising;
+        if (text == chart::kFallingMark) return Mark::Falling;
         return Mark::None;
     }
     std::optional<int> topBox(int col) const override { return recordBox(col, 0); }
@@ -51,7 +53,7 @@ class GridChartCells : public screening::ChartCells {
     const WorkingTable& boxDates_;
 };
 
-std::string recordText(const screening::ExtremeRecord& record, const WorkingTable& prices,
+std::string recordText(const chart::ExtremeRecord& record, const WorkingTable& prices,
                        const WorkingTable& dates) {
     std::string text = intToStr(record.box);
     text += 'A';
@@ -63,26 +65,40 @@ std::string recordText(const screening::ExtremeRecord& record, const WorkingTabl
 
 // Reads the pattern's counter, runs its test, and on a match lists the stock in the
 // pattern's column of the results list. The counter is written back either way.
-bool recordPattern(TForm1& form, Pattern pattern, const screening::ChartCells& chart,
-                   int lastColumn) {
+bool recordPattern(TForm1& form, Pattern pattern, const chart::ChartCells& chart, int lastColumn) {
     WorkingTable& settingsTable = form.StringGrid3;
-    const CellRef counter = settings::counter(screening::listColumn(pattern));
+    const CellRef counter = settings::counter(chart::listColumn(pattern));
     int count = toInt(settingsTable.cell(counter));
-    const bool found = screening::matches(pattern, chart, lastColumn);
+    const bool found = chart::matches(pattern, chart, lastColumn);
     if (found) {
         ++count;
-        form.StringGrid11.setCell(screening::listColumn(pattern), count, form.Edit1.text());
+        form.StringGrid11.setCell(chart::listColumn(pattern), count, form.Edit1.text());
     }
     settingsTable.setNumber(counter, count);
     return found;
 }
 
+void testFollowUps(TForm1& form, const chart::ChartCells& chart, int lastColumn) {
+    for (const Pattern pattern : chart::kFollowUpPatterns)
+        recordPattern(form, pattern, chart, lastColumn);
+}
+
 }  // namespace
+
+void checkPatterns(TForm1& form, const chart::ChartCells& chart, int lastColumn) {
+    screening::noteScreenedStock(form, chart, lastColumn);
+    // Columns K - 2 and K share their direction, so at most one breakout matches.
+    for (const Pattern breakout : {Pattern::DoubleTop, Pattern::DoubleBottom})
+        if (recordPattern(form, breakout, chart, lastColumn)) {
+            WaitCursor wait(form.platform);
+            testFollowUps(form, chart, lastColumn);
+        }
+}
 
 void TForm1::Button38Click() {
     WaitCursor wait(platform);
     const int shown = toInt(Edit2.text());
-    StringGrid3.setCell(settings::kDirectionMark, std::string(screening::kFallingMark));
+    StringGrid3.setCell(settings::kDirectionMark, chart::kFallingMark);
 
     // Empty cells are days without a price; any other text must be a whole number,
     // which is checked once the days in use are known.
@@ -102,38 +118,31 @@ void TForm1::Button38Click() {
         throwNotInteger(StringGrid2.cell(kBoxIndexColumn, oldestBadDay));
     if (build.countedDays < shown) Edit2.setText(intToStr(build.countedDays));
 
-    for (const screening::MarkedBox& box : build.boxes) {
-        StringGrid1.setCell(
-            box.col, box.row,
-            std::string(box.rising ? screening::kRisingMark : screening::kFallingMark));
-        StringGrid5.setCell(box.col, box.row, StringGrid4.cell(kSeriesDateColumn, box.day));
-    }
-    for (const screening::ColumnRecords& records : build.records) {
+    bool openTop = false;
+    auto levels = gridLevels(StringGrid1, openTop, false);
+    chart::Chart built = chart::chartOfDrawing(
+        {build.boxes, build.records, build.lastColumn, build.rising, build.level.value_or(0)},
+        std::move(levels), openTop);
+    built.daysShown = build.countedDays;
+    built.startDay = build.startDay;
+    writeColumns(*this, built);
+    for (const chart::ColumnRecords& records : build.records) {
         StringGrid5.setCell(records.col, 0, recordText(records.top, StringGrid2, StringGrid4));
         StringGrid5.setCell(records.col, 1, recordText(records.bottom, StringGrid2, StringGrid4));
     }
-    StringGrid3.setCell(
-        1, 4, std::string(build.rising ? screening::kRisingMark : screening::kFallingMark));
     StringGrid3.setCell(settings::kLastBox, build.level ? intToStr(*build.level) : std::string());
     StringGrid3.setNumber(settings::kLastColumn, build.lastColumn);
-    StringGrid1.setColCount(build.lastColumn + 2);
-    StringGrid5.setColCount(build.lastColumn + 2);
+    shownChart = std::move(built);
 }
 
 void TForm1::Button39Click() {
     WaitCursor wait(platform);
     const int lastColumn = toInt(StringGrid3.cell(settings::kLastColumn));
-    const GridChartCells chart(StringGrid1, StringGrid5);
-    screening::noteScreenedStock(*this, chart, lastColumn);
-    // Columns K - 2 and K share their direction, so at most one breakout matches.
-    for (const Pattern breakout : {Pattern::DoubleTop, Pattern::DoubleBottom})
-        if (recordPattern(*this, breakout, chart, lastColumn)) Button42Click();
+    checkPatterns(*this, GridChartCells(StringGrid1, StringGrid5), lastColumn);
 }
 
 void TForm1::Button42Click() {
     WaitCursor wait(platform);
     const int lastColumn = toInt(StringGrid3.cell(settings::kLastColumn));
-    const GridChartCells chart(StringGrid1, StringGrid5);
-    for (const Pattern pattern : screening::kFollowUpPatterns)
-        recordPattern(*this, pattern, chart, lastColumn);
+    testFollowUps(*this, GridChartCells(StringGrid1, StringGrid5), lastColumn);
 }

@@ -24,7 +24,7 @@ std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& re
     std::string csv = "パターン,コード,銘柄名,日付,株価\r\n";
     const auto columns = resultColumns(settingsTable, results);
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const auto pattern = static_cast<Pattern>(i + 1);
+        const auto pattern = static_cast<chart::Pattern>(i + 1);
         std::vector<const ListedSignal*> noted;
         for (const ListedSignal& entry : notes.listed)
             if (entry.pattern == pattern) noted.push_back(&entry);
@@ -32,7 +32,7 @@ std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& re
         for (std::size_t row = 0; row < columns[i].size(); ++row) {
             const std::string& code = columns[i][row];
             const ListedSignal* where = matching && noted[row]->code == code ? noted[row] : nullptr;
-            csv += csvField(caption(pattern)) + ',' + csvField(codeKey(code)) + ',' +
+            csv += csvField(chart::caption(pattern)) + ',' + csvField(codeKey(code)) + ',' +
                    csvField(tables::stockName(codeTable, code)) + ',' +
                    csvField(where ? where->date : "") + ',' + csvField(where ? where->level : "") +
                    "\r\n";

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "screening/patterns.h"
+#include "chart/patterns.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/settings_layout.h"
@@ -29,6 +29,10 @@ int stockColumnCount(const WorkingTable& priceTable) {
 }
 
 namespace {
+using chart::kPatternCount;
+using chart::listColumn;
+using chart::Pattern;
+
 constexpr std::array<Pattern, kPatternCount> kAllPatterns = {
     Pattern::DoubleTop,      Pattern::DoubleBottom, Pattern::BullishSignal,
     Pattern::BearishSignal,  Pattern::TripleTop,    Pattern::TripleBottom,

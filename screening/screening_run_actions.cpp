@@ -6,7 +6,7 @@
 #include <array>
 
 #include "app/form.h"
-#include "screening/patterns.h"
+#include "chart/patterns.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/settings_layout.h"
@@ -43,10 +43,10 @@ void finishScreening(TForm1& form) {
 void runScreeningPass(TForm1& form) {
     WorkingTable& settingsTable = form.StringGrid3;
     form.screeningNotes = {};
-    for (int j = 1; j <= screening::kPatternCount; ++j) {
-        const auto pattern = static_cast<screening::Pattern>(j);
+    for (int j = 1; j <= chart::kPatternCount; ++j) {
+        const auto pattern = static_cast<chart::Pattern>(j);
         settingsTable.setCell(settings::counter(j), "0");
-        form.StringGrid11.setCell(j, 0, std::string(screening::caption(pattern)));
+        form.StringGrid11.setCell(j, 0, std::string(chart::caption(pattern)));
     }
     form.Button33Click();
 
@@ -116,8 +116,7 @@ void TForm1::Button37Click() {
     // Also rows a longer earlier list showed beyond the usual 800.
     const int clearedRows = std::max(kClearedListRows, StringGrid11.rowCount() - 1);
     for (int row = 1; row <= clearedRows; ++row)
-        for (int col = 0; col <= screening::kPatternCount; ++col)
-            StringGrid11.setCell(col, row, "");
+        for (int col = 0; col <= chart::kPatternCount; ++col) StringGrid11.setCell(col, row, "");
     StringGrid11.visible = true;
     Button37.caption = "選別中";
 

@@ -46,7 +46,7 @@ struct PictureGrid {
 };
 
 PictureGrid pictureGrid(const ChartScene& scene) {
-    const chart::BoxChart& chart = scene.view().chart;
+    const chart::Chart& chart = scene.view().chart;
     PictureGrid grid;
     grid.lastCol = chart.lastColumn() + 1;
     if (const int first = chart.firstLevelRow(); first > 0) {
@@ -106,7 +106,7 @@ std::vector<int> ChartScene::signalColumns() const {
 
 bool ChartScene::buyAt(int col) const {
     for (const auto& signal : view_.decorations.history)
-        if (signal.col == col) return signal.pattern == screening::Pattern::DoubleTop;
+        if (signal.col == col) return signal.pattern == chart::Pattern::DoubleTop;
     return false;
 }
 
@@ -114,7 +114,7 @@ QString ChartScene::signalTip(int col) const {
     QStringList lines;
     for (const auto& signal : view_.decorations.history)
         if (signal.col == col)
-            lines << qt(std::string(screening::caption(signal.pattern)) + " " + signal.date);
+            lines << qt(std::string(chart::caption(signal.pattern)) + " " + signal.date);
     return lines.join('\n');
 }
 
@@ -156,7 +156,7 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
 }
 
 QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col) {
-    const chart::BoxColumn* column = scene.view().chart.column(col);
+    const chart::Column* column = scene.view().chart.column(col);
     if (!column || column->empty()) return {};
     return cellRect(col, std::max(column->topRow - 1, 1)).adjusted(1, 1, -1, -1);
 }
@@ -209,7 +209,7 @@ void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect
 
 void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cellRect, double left,
                 double width, bool alignRight, bool current) {
-    const chart::BoxChart& chart = scene.view().chart;
+    const chart::Chart& chart = scene.view().chart;
     const int first = chart.firstLevelRow();
     if (first == 0) return;
     painter.save();
@@ -277,11 +277,11 @@ void paintPicture(QPainter& painter, const ChartScene& scene, const std::vector<
     const QRectF area(gridLeft, gridTop, grid.columns() * kColumnWidth, grid.rows() * kRowHeight);
     painter.fillRect(area, kChartBackground);
 
-    const chart::BoxChart& chart = scene.view().chart;
+    const chart::Chart& chart = scene.view().chart;
     const QFont markFont = windowFont(12);
     const QString risingMark = QString::fromUtf8(chart::kRisingMark);
     const QString fallingMark = QString::fromUtf8(chart::kFallingMark);
-    for (const chart::BoxColumn& column : chart.columns)
+    for (const chart::Column& column : chart.columns)
         for (int row = column.topRow; column.holds(row); ++row)
             paintCell(painter, cellRect(column.col, row), scene, column.col, row,
                       column.rising ? risingMark : fallingMark, markFont);

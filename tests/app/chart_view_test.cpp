@@ -16,7 +16,7 @@
 
 namespace {
 
-using screening::Pattern;
+using chart::Pattern;
 
 TEST(DecoratedSampleCharts, NewestColumnAndBreakoutsAgreeWithTheScreening) {
     HeadlessPlatform platform;

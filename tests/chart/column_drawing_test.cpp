@@ -19,7 +19,7 @@ chart::Drawing draw(std::vector<std::optional<int>> oldestFirst) {
 
 Cells cells(const chart::Drawing& drawing) {
     Cells out;
-    for (const auto& box : drawing.boxes) out.emplace_back(box.column, box.row, box.rising);
+    for (const auto& box : drawing.boxes) out.emplace_back(box.col, box.row, box.rising);
     return out;
 }
 

@@ -8,13 +8,14 @@
 #include <set>
 
 #include "chart/box_scale.h"
-#include "screening/patterns.h"
+#include "chart/patterns.h"
+#include "screening/screening_build.h"
 
 namespace {
 
 using chart::LineKind;
+using chart::Pattern;
 using chart::TrendLine;
-using screening::Pattern;
 
 struct Day {
     int box;
@@ -22,7 +23,7 @@ struct Day {
 };
 
 // Box indices and dates listed oldest first, as days n .. 1.
-chart::BoxChart chartOf(const std::vector<Day>& oldestFirst, chart::LevelColumn levels = {}) {
+chart::Chart chartOf(const std::vector<Day>& oldestFirst, chart::LevelColumn levels = {}) {
     const std::size_t n = oldestFirst.size();
     std::vector<std::optional<int>> byDay(n + 1);
     std::vector<std::string> dates(n + 1);
@@ -30,11 +31,13 @@ chart::BoxChart chartOf(const std::vector<Day>& oldestFirst, chart::LevelColumn 
         byDay[n - i] = oldestFirst[i].box;
         dates[n - i] = oldestFirst[i].date;
     }
-    return chart::boxChartOf(chart::drawColumns(byDay, static_cast<int>(n)), std::move(levels),
-                             dates);
+    auto drawn = chart::chartOfDrawing(chart::drawColumns(byDay, static_cast<int>(n)),
+                                       std::move(levels), false);
+    drawn.dates.assign(dates.begin() + 1, dates.end());
+    return drawn;
 }
 
-chart::BoxChart chartOf(const std::vector<int>& boxes, chart::LevelColumn levels = {}) {
+chart::Chart chartOf(const std::vector<int>& boxes, chart::LevelColumn levels = {}) {
     std::vector<Day> days;
     for (std::size_t i = 0; i < boxes.size(); ++i)
         days.push_back({boxes[i], "2025/01/" + std::to_string(10 + i % 20)});
@@ -102,11 +105,11 @@ TEST(SignalHistory, EachColumnHoldsWhatTheScreeningFoundWhileItWasNewest) {
                                                   boxes.rend());
             const auto build = screening::buildScreeningColumns(byDay);
             const screening::BuiltChart built(build);
-            for (Pattern p : screening::detectPatterns(built, build.lastColumn))
+            for (Pattern p : chart::detectPatterns(built, build.lastColumn))
                 screened[build.lastColumn].insert(p);
             if (end == boxes.size()) {
                 lastColumn = build.lastColumn;
-                const auto found = screening::detectPatterns(built, build.lastColumn);
+                const auto found = chart::detectPatterns(built, build.lastColumn);
                 EXPECT_EQ(history[lastColumn], std::set<Pattern>(found.begin(), found.end()))
                     << "walk " << walk;
             }
@@ -152,7 +155,9 @@ TEST(PriceAtRow, ContinuesTheScalePastTheChartsEdges) {
         int row;
         long long price;
     };
-    const chart::BoxChart percentageChart{percentage, {}}, cohenChart{cohen, {}};
+    chart::Chart percentageChart, cohenChart;
+    percentageChart.levels = percentage;
+    cohenChart.levels = cohen;
     for (const auto& [levels, scale, row, price] : std::vector<Case>{
              {&percentage, byRatio, 2, 1000},
              {&percentage, byRatio, 5, 940},
@@ -164,7 +169,7 @@ TEST(PriceAtRow, ContinuesTheScalePastTheChartsEdges) {
              {&cohen, byLadder, 3, 990},
              {&cohen, byLadder, 6, 960},
          }) {
-        const chart::BoxChart& chart = levels == &percentage ? percentageChart : cohenChart;
+        const chart::Chart& chart = levels == &percentage ? percentageChart : cohenChart;
         EXPECT_EQ(chart::priceAtRow(chart, scale, row), price) << "row " << row;
     }
 }

@@ -19,9 +19,10 @@
 #include "app/platform.h"
 #include "chart/box_indexing.h"
 #include "chart/box_scale.h"
+#include "chart/patterns.h"
 #include "data/paths.h"
 #include "data/text_file.h"
-#include "screening/patterns.h"
+#include "screening/screening_build.h"
 #include "tables/convert.h"
 #include "tables/working_table.h"
 #include "tests/support.h"
@@ -61,9 +62,9 @@ WorkingTable loadPriceTable() {
 // ---------------------------------------------------------------------------------
 // One stock through the screening pass, from the program's own plain functions.
 
-using screening::kPatternCount;
-using screening::Pattern;
-using enum screening::Pattern;
+using chart::kPatternCount;
+using chart::Pattern;
+using enum chart::Pattern;
 
 Pattern patternOfColumn(int listColumn) {
     return static_cast<Pattern>(listColumn);
@@ -106,7 +107,7 @@ Screened screen(const std::vector<std::string>& series) {
     result.oldestDayUnpriced =
         result.build.startDay == 0 || result.build.startDay < std::min(counted, days);
     const screening::BuiltChart chart(result.build);
-    for (const Pattern pattern : screening::detectPatterns(chart, result.build.lastColumn))
+    for (const Pattern pattern : chart::detectPatterns(chart, result.build.lastColumn))
         result.found.insert(pattern);
     return result;
 }
@@ -116,7 +117,7 @@ using Results = std::array<std::vector<std::string>, kPatternCount>;
 
 void list(Results& results, const Screened& screened, const std::string& code) {
     for (const Pattern pattern : screened.found)
-        results[static_cast<std::size_t>(screening::listColumn(pattern) - 1)].push_back(code);
+        results[static_cast<std::size_t>(chart::listColumn(pattern) - 1)].push_back(code);
 }
 
 // A pass over every stock column of the price file from column 1 on. The days used
@@ -161,7 +162,7 @@ Results screenCandidates(int first, int last, std::vector<std::string>* problems
 std::string describe(const Results& results) {
     std::string text;
     for (int col = 1; col <= kPatternCount; ++col) {
-        text += std::string(screening::caption(patternOfColumn(col))) + ":";
+        text += std::string(chart::caption(patternOfColumn(col))) + ":";
         for (const auto& code : results[static_cast<std::size_t>(col - 1)]) text += " " + code;
         text += "\n";
     }
@@ -175,7 +176,7 @@ TEST(SampleScreening, EveryPatternOccursInSeveralStocksOfThePriceFile) {
     const auto results = screenPriceFile(500, &problems);
     for (int col = 1; col <= kPatternCount; ++col) {
         EXPECT_GE(results[static_cast<std::size_t>(col - 1)].size(), 3u)
-            << screening::caption(patternOfColumn(col)) << "\n"
+            << chart::caption(patternOfColumn(col)) << "\n"
             << describe(results);
     }
     EXPECT_TRUE(problems.empty()) << "build would start on an unpriced day: " << problems.front();
@@ -188,7 +189,7 @@ TEST(SampleScreening, EveryPatternOccursInTheCandidateRangeOfTheDefaultSettings)
     const auto results = screenCandidates(6001, 6998, &problems);
     for (int col = 1; col <= kPatternCount; ++col) {
         EXPECT_GE(results[static_cast<std::size_t>(col - 1)].size(), 3u)
-            << screening::caption(patternOfColumn(col)) << "\n"
+            << chart::caption(patternOfColumn(col)) << "\n"
             << describe(results);
     }
     EXPECT_TRUE(problems.empty());
@@ -253,8 +254,7 @@ TEST(SampleScreening, PlantedStocksShowTheirPatternsWhateverTheDaysShown) {
             const auto& listed = candidates[static_cast<std::size_t>(col - 1)];
             EXPECT_EQ(std::find(listed.begin(), listed.end(), code) != listed.end(),
                       patterns.count(patternOfColumn(col)) == 1)
-                << code << " " << screening::caption(patternOfColumn(col))
-                << " in the candidate file";
+                << code << " " << chart::caption(patternOfColumn(col)) << " in the candidate file";
         }
     }
 }

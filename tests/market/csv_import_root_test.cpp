@@ -5,12 +5,13 @@
 
 #include <filesystem>
 
+#include "chart/patterns.h"
 #include "data/cp932.h"
 #include "data/text_file.h"
 #include "market/csv_import.h"
 #include "market/program_files.h"
-#include "screening/patterns.h"
 #include "screening/screening.h"
+#include "screening/screening_build.h"
 #include "tables/comma_text.h"
 #include "tables/convert.h"
 #include "tests/support.h"
@@ -187,7 +188,7 @@ TEST_F(CsvImport, TheProgramChartsAndScreensImportedStocks) {
     form->run(&TForm1::Button37Click);
     ASSERT_TRUE(platform.errors.empty()) << platform.errors.front();
     const auto columns = screening::resultColumns(form->StringGrid3, form->StringGrid11);
-    const auto& doubleTops = columns.at(screening::listColumn(screening::Pattern::DoubleTop) - 1);
+    const auto& doubleTops = columns.at(chart::listColumn(chart::Pattern::DoubleTop) - 1);
     EXPECT_EQ(doubleTops, std::vector<std::string>{"6501"});
 }
 

@@ -6,7 +6,8 @@
 #include <initializer_list>
 #include <optional>
 
-#include "screening/patterns.h"
+#include "chart/patterns.h"
+#include "screening/screening_build.h"
 #include "tables/errors.h"
 #include "tests/support.h"
 

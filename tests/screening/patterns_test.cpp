@@ -1,4 +1,5 @@
-#include "screening/patterns.h"
+#include "chart/patterns.h"
+#include "screening/screening_build.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,10 @@
 
 namespace {
 
+using chart::Mark;
+using chart::Pattern;
 using screening::BuiltChart;
 using screening::ColumnBuild;
-using screening::Mark;
-using screening::Pattern;
 
 // Box indexes from the oldest day to the newest, as a chart is read left to right.
 std::vector<std::optional<int>> oldestFirst(std::initializer_list<std::optional<int>> boxes) {
@@ -25,7 +26,7 @@ ColumnBuild build(std::initializer_list<std::optional<int>> boxes) {
 
 std::vector<Pattern> patterns(std::initializer_list<std::optional<int>> boxes) {
     const ColumnBuild columns = build(boxes);
-    return screening::detectPatterns(BuiltChart(columns), columns.lastColumn);
+    return chart::detectPatterns(BuiltChart(columns), columns.lastColumn);
 }
 
 bool listed(const std::vector<Pattern>& found, Pattern pattern) {
@@ -69,13 +70,13 @@ TEST(ScreeningColumnBuild, RecordsKeepEachColumnsExtremes) {
     ASSERT_EQ(columns.records.size(), 3u);
     // Column 2 keeps the unmarked start box as its top, without a date.
     EXPECT_EQ(columns.records[0].col, 2);
-    EXPECT_EQ(columns.records[0].top, (screening::ExtremeRecord{5, 6, false}));
-    EXPECT_EQ(columns.records[0].bottom, (screening::ExtremeRecord{7, 4, true}));
+    EXPECT_EQ(columns.records[0].top, (chart::ExtremeRecord{5, 6, false}));
+    EXPECT_EQ(columns.records[0].bottom, (chart::ExtremeRecord{7, 4, true}));
     // Column 3 derives its bottom from column 2's, one box higher, same day.
-    EXPECT_EQ(columns.records[1].top, (screening::ExtremeRecord{3, 2, true}));
-    EXPECT_EQ(columns.records[1].bottom, (screening::ExtremeRecord{6, 4, true}));
-    EXPECT_EQ(columns.records[2].top, (screening::ExtremeRecord{4, 2, true}));
-    EXPECT_EQ(columns.records[2].bottom, (screening::ExtremeRecord{6, 1, true}));
+    EXPECT_EQ(columns.records[1].top, (chart::ExtremeRecord{3, 2, true}));
+    EXPECT_EQ(columns.records[1].bottom, (chart::ExtremeRecord{6, 4, true}));
+    EXPECT_EQ(columns.records[2].top, (chart::ExtremeRecord{4, 2, true}));
+    EXPECT_EQ(columns.records[2].bottom, (chart::ExtremeRecord{6, 1, true}));
 }
 
 TEST(ScreeningColumnBuild, ASeriesThatStartsRisingLeavesColumnTwoUnmarked) {
@@ -99,7 +100,7 @@ TEST(ScreeningColumnBuild, DaysWithoutBoxIndexLowerTheDaysUsed) {
     const ColumnBuild columns = screening::buildScreeningColumns(byDay);
     EXPECT_EQ(columns.startDay, 6);
     EXPECT_EQ(rowsOf(columns, 2, false), (std::vector<int>{22, 23, 24, 25, 26, 27}));
-    EXPECT_EQ(columns.records.back().bottom, (screening::ExtremeRecord{26, 1, true}));
+    EXPECT_EQ(columns.records.back().bottom, (chart::ExtremeRecord{26, 1, true}));
 }
 
 TEST(ScreeningColumnBuild, StartsAtTheNewestDayAboveWhenTheOldestCountedDayHasNoIndex) {
@@ -107,7 +108,7 @@ TEST(ScreeningColumnBuild, StartsAtTheNewestDayAboveWhenTheOldestCountedDayHasNo
     const auto byDay = oldestFirst({std::nullopt, 40, std::nullopt, 10, 11, 12, 13, 14, 15, 16});
     const ColumnBuild columns = screening::buildScreeningColumns(byDay);
     EXPECT_EQ(columns.startDay, 7);
-    EXPECT_EQ(columns.records.front().top, (screening::ExtremeRecord{10, 7, false}));
+    EXPECT_EQ(columns.records.front().top, (chart::ExtremeRecord{10, 7, false}));
     EXPECT_EQ(columns.level, 16);
 }
 
@@ -176,9 +177,9 @@ TEST(TestsAfterADoubleTop, WithFiveColumnsLookAtColumnOneAndDoNotMatch) {
     const ColumnBuild columns = build({10, 15, 8, 13, 7});
     ASSERT_EQ(columns.lastColumn, 5);
     const BuiltChart chart(columns);
-    EXPECT_FALSE(screening::matches(Pattern::TripleTop, chart, 5));
-    EXPECT_FALSE(screening::matches(Pattern::BullishTriangle, chart, 5));
-    EXPECT_FALSE(screening::matches(Pattern::ReversalUp, chart, 5));  // column -1
+    EXPECT_FALSE(chart::matches(Pattern::TripleTop, chart, 5));
+    EXPECT_FALSE(chart::matches(Pattern::BullishTriangle, chart, 5));
+    EXPECT_FALSE(chart::matches(Pattern::ReversalUp, chart, 5));  // column -1
 }
 
 // --- Tests after a double bottom ----------------------------------------------
@@ -218,9 +219,9 @@ TEST(TestsAfterADoubleBottom, FourColumnsNeverGiveABearishSignalOrTriangle) {
     const ColumnBuild columns = build({10, 15, 10, 17});
     ASSERT_EQ(columns.lastColumn, 4);
     const BuiltChart chart(columns);
-    EXPECT_TRUE(screening::matches(Pattern::DoubleBottom, chart, 4));
-    for (const Pattern pattern : screening::kFollowUpPatterns)
-        EXPECT_FALSE(screening::matches(pattern, chart, 4)) << screening::caption(pattern);
+    EXPECT_TRUE(chart::matches(Pattern::DoubleBottom, chart, 4));
+    for (const Pattern pattern : chart::kFollowUpPatterns)
+        EXPECT_FALSE(chart::matches(pattern, chart, 4)) << chart::caption(pattern);
 }
 
 TEST(TestsAfterADoubleBottom, SixColumnsTriangleFailsOnlyOnTheUnmarkedStartBox) {
@@ -232,14 +233,14 @@ TEST(TestsAfterADoubleBottom, SixColumnsTriangleFailsOnlyOnTheUnmarkedStartBox) 
     EXPECT_EQ(chart.topBox(2), 5);
     EXPECT_EQ(chart.topBox(4), 3);
     EXPECT_EQ(chart.mark(2, 6), Mark::None);
-    EXPECT_TRUE(screening::matches(Pattern::DoubleBottom, chart, 6));
-    EXPECT_FALSE(screening::matches(Pattern::BearishTriangle, chart, 6));
+    EXPECT_TRUE(chart::matches(Pattern::DoubleBottom, chart, 6));
+    EXPECT_FALSE(chart::matches(Pattern::BearishTriangle, chart, 6));
 }
 
 TEST(PatternTests, ColumnsBelowTwoAreNeverRead) {
     // A chart that answers anything for any column would match; the tests must not
     // ask about columns 0, 1 or negative ones.
-    struct Everything : screening::ChartCells {
+    struct Everything : chart::ChartCells {
         mutable int lowestColumnRead = 100;
         Mark mark(int col, int) const override {
             lowestColumnRead = std::min(lowestColumnRead, col);
@@ -252,8 +253,8 @@ TEST(PatternTests, ColumnsBelowTwoAreNeverRead) {
         std::optional<int> bottomBox(int col) const override { return topBox(col); }
     } chart;
     for (int k = 2; k <= 5; ++k)
-        for (int p = 1; p <= screening::kPatternCount; ++p)
-            screening::matches(static_cast<Pattern>(p), chart, k);
+        for (int p = 1; p <= chart::kPatternCount; ++p)
+            chart::matches(static_cast<Pattern>(p), chart, k);
     EXPECT_GE(chart.lowestColumnRead, 2);
 }
 

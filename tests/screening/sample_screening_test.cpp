@@ -6,14 +6,15 @@
 #include <map>
 #include <set>
 
-#include "screening/patterns.h"
+#include "chart/patterns.h"
+#include "screening/screening_build.h"
 #include "tables/convert.h"
 #include "tests/screening/screening_fixture.h"
 
 namespace {
 
-using screening::Pattern;
-using enum screening::Pattern;
+using chart::Pattern;
+using enum chart::Pattern;
 
 const std::map<std::string, std::set<Pattern>> kPlanted = {
     {"6024", {DoubleTop}},
@@ -46,7 +47,7 @@ struct ScreeningOverSampleData : ::testing::Test, screening_testing::ScreeningFo
     // The planted patterns each planted stock is listed under.
     std::map<std::string, std::set<Pattern>> plantedListings() const {
         std::map<std::string, std::set<Pattern>> found;
-        for (int col = 1; col <= screening::kPatternCount; ++col)
+        for (int col = 1; col <= chart::kPatternCount; ++col)
             for (const auto& code : listed(col)) {
                 const std::string key(codeKey(code));
                 if (kPlanted.count(key)) found[key].insert(static_cast<Pattern>(col));

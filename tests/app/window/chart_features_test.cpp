@@ -116,15 +116,15 @@ TEST(ChartFeatures, SignalTagShowsItsPatternsInATooltip) {
     SampleWindow w;
     const auto& signal = w.features->scene().view().decorations.history.back();
     QTableView* chart = w.window->chartView();
-    const chart::BoxColumn* column = w.features->scene().view().chart.column(signal.col);
+    const chart::Column* column = w.features->scene().view().chart.column(signal.col);
     chart->scrollTo(chart->model()->index(column->topRow - 1, signal.col - 1));
     const auto cell = [&](int c, int r) { return w.features->cellRect(c, r); };
     const QPoint at =
         render::signalTagRect(w.features->scene(), cell, signal.col).center().toPoint();
     QHelpEvent help(QEvent::ToolTip, at, chart->viewport()->mapToGlobal(at));
     QApplication::sendEvent(chart->viewport(), &help);
-    EXPECT_TRUE(QToolTip::text().contains(QString::fromStdString(
-        std::string(screening::caption(signal.pattern)) + " " + signal.date)));
+    EXPECT_TRUE(QToolTip::text().contains(
+        QString::fromStdString(std::string(chart::caption(signal.pattern)) + " " + signal.date)));
     // The box click still shows the box's date and price.
     w.form->Edit4.setText("");
     const QModelIndex box = chart->model()->index(column->topRow - 1, signal.col - 1);

@@ -30,7 +30,8 @@ render::ChartScene scene(bool months) {
     chart::LevelColumn rows(levels.size() + 3);
     for (std::size_t i = 0; i < levels.size(); ++i) rows[i + 2] = levels[i];
     app::ChartView view;
-    view.chart = chart::boxChartOf(chart::drawColumns(byDay, static_cast<int>(n)), rows, dateByDay);
+    view.chart = chart::chartOfDrawing(chart::drawColumns(byDay, static_cast<int>(n)), rows, false);
+    view.chart.dates.assign(dateByDay.begin() + 1, dateByDay.end());
     view.decorations = chart::decorate(view.chart, {false, 0.02L});
     view.latestClose = 905;
     return render::ChartScene(view, months);

@@ -1,91 +1,8 @@
-#include "screening/patterns.h"
+#include "chart/patterns.h"
 
 #include <algorithm>
 
-namespace screening {
-
-// ---------------------------------------------------------------------------
-// Column build
-
-namespace {
-
-struct ColumnBuilder {
-    ColumnBuild& out;
-    ExtremeRecord top, bottom;
-    bool recordsPending = false;  // column lastColumn has records not yet handed out
-
-    void markRows(int fromRow, int toRow, int day, bool rising) {
-        const int step = fromRow <= toRow ? 1 : -1;
-        for (int row = fromRow;; row += step) {
-            out.boxes.push_back({out.lastColumn, row, day, rising});
-            if (row == toRow) break;
-        }
-    }
-
-    // The records a column shows are those it held after the last day it was current.
-    void closeColumn() {
-        if (recordsPending) out.records.push_back({out.lastColumn, top, bottom});
-        recordsPending = false;
-    }
-
-    void day(int d, std::optional<int> box) {
-        if (box) {
-            const int v = *box;
-            const int level = *out.level;
-            if (!out.rising && v < level - 2) {
-                closeColumn();
-                ++out.lastColumn;
-                out.rising = true;
-                markRows(level, v + 1, d, true);
-                top = {v, d, true};
-                bottom.box -= 1;
-                out.level = v;
-            } else if (out.rising && v < level) {
-                markRows(level, v + 1, d, true);
-                top = {v, d, true};
-                out.level = v;
-            } else if (out.rising && v > level + 2) {
-                closeColumn();
-                ++out.lastColumn;
-                out.rising = false;
-                markRows(level + 2, v + 1, d, false);
-                bottom = {v, d, true};
-                top.box += 1;
-                out.level = v;
-            } else if (!out.rising && v > level) {
-                markRows(level + 2, v + 1, d, false);
-                bottom = {v, d, true};
-                out.level = v;
-            }
-        }
-        recordsPending = true;
-    }
-};
-
-}  // namespace
-
-ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDay) {
-    ColumnBuild build;
-    const int shown = static_cast<int>(boxByDay.size());
-    const auto boxOf = [&](int d) { return boxByDay[static_cast<std::size_t>(d - 1)]; };
-
-    int counted = 0;
-    for (const auto& box : boxByDay) counted += box.has_value() ? 1 : 0;
-    // Days without a box index lower the days used; when the oldest of them still has
-    // none, the build starts at the newest day above it that has one.
-    build.countedDays = std::min(counted, shown);
-    int start = build.countedDays;
-    while (start > 0 && !boxOf(start)) --start;
-    build.startDay = start;
-    if (start == 0) return build;
-
-    ColumnBuilder builder{build, {}, {}};
-    build.level = *boxOf(start);
-    builder.top = builder.bottom = {*build.level, start, false};
-    for (int d = start - 1; d >= 1; --d) builder.day(d, boxOf(d));
-    builder.closeColumn();
-    return build;
-}
+namespace chart {
 
 // ---------------------------------------------------------------------------
 // Pattern tests
@@ -197,46 +114,42 @@ std::vector<Pattern> detectPatterns(const ChartCells& chart, int lastColumn) {
 }
 
 // ---------------------------------------------------------------------------
-// BuiltChart
+// A chart value
 
-BuiltChart::BuiltChart(const ColumnBuild& build)
-    : columns_(static_cast<std::size_t>(std::max(build.lastColumn, 2) + 1)) {
-    for (const MarkedBox& box : build.boxes) {
-        Column& column = columns_[static_cast<std::size_t>(box.col)];
-        if (!column.marked) {
-            column.marked = true;
-            column.rising = box.rising;
-            column.firstRow = column.lastRow = box.row;
-        }
-        column.firstRow = std::min(column.firstRow, box.row);
-        column.lastRow = std::max(column.lastRow, box.row);
+Mark ChartPatternCells::mark(int col, int row) const {
+    const Column* column = chart_.column(col);
+    if (!column || !column->holds(row)) return Mark::None;
+    return column->rising ? Mark::Rising : Mark::Falling;
+}
+
+std::optional<int> ChartPatternCells::topBox(int col) const {
+    const Column* column = chart_.column(col);
+    if (!column || column->empty()) return std::nullopt;
+    return column->topRow - (col == 2 ? 2 : 1);
+}
+
+std::optional<int> ChartPatternCells::bottomBox(int col) const {
+    const Column* column = chart_.column(col);
+    if (!column || column->empty()) return std::nullopt;
+    return column->bottomRow - 1;
+}
+
+std::vector<Pattern> patternsOf(const Chart& chart) {
+    return detectPatterns(ChartPatternCells(chart), chart.lastColumn());
+}
+
+std::optional<Side> newestBreakout(const ChartCells& chart, int lastColumn) {
+    for (int col = lastColumn; col >= 4; --col) {
+        if (matches(Pattern::DoubleTop, chart, col)) return Side::Buy;
+        if (matches(Pattern::DoubleBottom, chart, col)) return Side::Sell;
     }
-    for (const ColumnRecords& records : build.records) {
-        Column& column = columns_[static_cast<std::size_t>(records.col)];
-        column.top = records.top.box;
-        column.bottom = records.bottom.box;
-    }
+    return std::nullopt;
 }
 
-const BuiltChart::Column* BuiltChart::column(int col) const {
-    if (!isChartColumn(col) || col >= static_cast<int>(columns_.size())) return nullptr;
-    return &columns_[static_cast<std::size_t>(col)];
+int breakoutRow(const ChartCells& chart, Pattern breakout, int col) {
+    // A record holds a box index; its chart row is one more.
+    return breakout == Pattern::DoubleTop ? chart.topBox(col - 2).value_or(0)
+                                          : chart.bottomBox(col - 2).value_or(0) + 2;
 }
 
-Mark BuiltChart::mark(int col, int row) const {
-    const Column* c = column(col);
-    if (!c || !c->marked || row < c->firstRow || row > c->lastRow) return Mark::None;
-    return c->rising ? Mark::Rising : Mark::Falling;
-}
-
-std::optional<int> BuiltChart::topBox(int col) const {
-    const Column* c = column(col);
-    return c ? c->top : std::nullopt;
-}
-
-std::optional<int> BuiltChart::bottomBox(int col) const {
-    const Column* c = column(col);
-    return c ? c->bottom : std::nullopt;
-}
-
-}  // namespace screening
+}  // namespace chart

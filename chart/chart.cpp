@@ -1,0 +1,194 @@
+#include "chart/chart.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "chart/box_scale.h"
+
+namespace chart {
+
+namespace {
+
+const std::string kNoDate;
+
+struct Range {
+    long long high = 0, low = 0;
+    int highDay = 0, lowDay = 0;
+};
+
+// The highest and lowest price of days 1 to `days`: each day is compared only when the
+// next more recent day also has a price. Starts from day 1, or day 2 when day 1 has none.
+std::optional<Range> priceRangeOf(std::span<const Close> closes, int days) {
+    const auto at = [&](int day) -> const Close& {
+        static const Close none;
+        return day >= 1 && static_cast<std::size_t>(day) <= closes.size()
+                   ? closes[static_cast<std::size_t>(day) - 1]
+                   : none;
+    };
+    const int first = at(1).priced() ? 1 : 2;
+    if (!at(first).priced()) return std::nullopt;
+    Range range{at(first).price, at(first).price, first, first};
+    const int last = std::min(days, static_cast<int>(closes.size()));
+    for (int a = 1; a < last; ++a) {
+        if (!at(a).priced() || !at(a + 1).priced()) continue;
+        const long long price = at(a + 1).price;
+        if (price > range.high) {
+            range.high = price;
+            range.highDay = a + 1;
+        }
+        if (price < range.low) {
+            range.low = price;
+            range.lowDay = a + 1;
+        }
+    }
+    return range;
+}
+
+// The levels into the chart's rows: from row 2 for the percentage scale, from row 1 for
+// the Cohen scale (row 1 a box without a level when the high lies above the ladder).
+void layLevels(Chart& chart, const Range& range, const Scale& scale) {
+    int firstRow = 2;
+    std::vector<long long> levels;
+    if (scale.cohen) {
+        levels = cohenLevels(range.high, range.low);
+        chart.openTop = cohenLadderRow(range.high) == 0;
+        firstRow = chart.openTop ? 2 : 1;
+    } else if (scale.fixed) {
+        levels = fixedPercentageLevels(range.high, range.low, scale.ratio);
+    } else {
+        levels = percentageLevels(range.high, range.low, scale.ratio);
+    }
+    chart.levels.assign(static_cast<std::size_t>(firstRow) + levels.size() + 1, std::nullopt);
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        chart.levels[static_cast<std::size_t>(firstRow) + i] = levels[i];
+}
+
+// The box index of each priced day, oldest first; a price in no box keeps the index of
+// the day before (0 before any).
+void indexBoxes(Chart& chart, std::span<const Close> closes, int days) {
+    LevelColumn searched = chart.levels;
+    if (chart.openTop && searched.size() > 1) searched[1] = std::numeric_limits<long long>::max();
+    const BoxFinder boxes(searched);
+    chart.boxIndexByDay.assign(static_cast<std::size_t>(days) + 1, std::nullopt);
+    int index = 0;
+    for (int day = days; day >= 1; --day) {
+        const Close& close = closes[static_cast<std::size_t>(day) - 1];
+        if (!close.priced()) continue;
+        index = boxes.boxIndexOf(close.price).value_or(index);
+        chart.boxIndexByDay[static_cast<std::size_t>(day)] = index;
+    }
+}
+
+void collectColumns(Chart& chart, const Drawing& drawing) {
+    chart.columns.resize(static_cast<std::size_t>(std::max(drawing.lastColumn, 2) - 1));
+    for (std::size_t i = 0; i < chart.columns.size(); ++i)
+        chart.columns[i].col = static_cast<int>(i) + 2;
+    // Every box of a column is drawn once, each further from where the column began.
+    for (const DrawnBox& box : drawing.boxes) {
+        Column& column = chart.columns[static_cast<std::size_t>(box.col - 2)];
+        if (column.empty()) {
+            column.rising = box.rising;
+            column.topRow = column.bottomRow = box.row;
+            column.days.push_back(box.day);
+        } else if (box.row < column.topRow) {
+            column.days.insert(column.days.begin(),
+                               static_cast<std::size_t>(column.topRow - box.row), 0);
+            column.topRow = box.row;
+            column.days.front() = box.day;
+        } else if (box.row > column.bottomRow) {
+            column.days.resize(column.days.size() +
+                               static_cast<std::size_t>(box.row - column.bottomRow));
+            column.bottomRow = box.row;
+            column.days.back() = box.day;
+        } else {
+            column.days[static_cast<std::size_t>(box.row - column.topRow)] = box.day;
+        }
+    }
+}
+
+}  // namespace
+
+const Column* Chart::column(int col) const {
+    if (col < 2 || col - 2 >= static_cast<int>(columns.size())) return nullptr;
+    return &columns[static_cast<std::size_t>(col - 2)];
+}
+
+std::optional<long long> Chart::level(int row) const {
+    if (row < 0 || row >= static_cast<int>(levels.size())) return std::nullopt;
+    return levels[static_cast<std::size_t>(row)];
+}
+
+int Chart::firstLevelRow() const {
+    for (std::size_t row = 0; row < levels.size(); ++row)
+        if (levels[row]) return static_cast<int>(row);
+    return 0;
+}
+
+int Chart::lastLevelRow() const {
+    for (std::size_t row = levels.size(); row-- > 0;)
+        if (levels[row]) return static_cast<int>(row);
+    return 0;
+}
+
+const std::string& Chart::dateOfDay(int day) const {
+    if (day < 1 || static_cast<std::size_t>(day) > dates.size()) return kNoDate;
+    return dates[static_cast<std::size_t>(day) - 1];
+}
+
+const std::string& Chart::dateAt(int col, int row) const {
+    const Column* c = column(col);
+    return c ? dateOfDay(c->dayAt(row)) : kNoDate;
+}
+
+Chart chartOfDrawing(const Drawing& drawing, LevelColumn levels, bool openTop) {
+    Chart chart;
+    chart.levels = std::move(levels);
+    chart.openTop = openTop;
+    collectColumns(chart, drawing);
+    chart.rising = drawing.rising;
+    chart.lastBox = drawing.lastBox;
+    chart.records = drawing.records;
+    return chart;
+}
+
+Chart runChart(const ChartRequest& request) {
+    Chart chart;
+    chart.scale = request.scale;
+    chart.construction = request.construction;
+    chart.reversal = request.reversal;
+    // Days past the series' end have no price.
+    const int days = std::max(0, std::min(request.days, static_cast<int>(request.closes.size())));
+    chart.daysShown = request.days;
+    const auto range = priceRangeOf(request.closes, days);
+    if (!range) return chart;
+    chart.highDay = range->highDay;
+    chart.lowDay = range->lowDay;
+    layLevels(chart, *range, request.scale);
+    indexBoxes(chart, request.closes, days);
+
+    int counted = 0;
+    for (int day = 1; day <= days; ++day) {
+        const Close& close = request.closes[static_cast<std::size_t>(day) - 1];
+        counted +=
+            (request.count == DayCount::SeriesDays ? close.present() : close.priced()) ? 1 : 0;
+    }
+    if (counted < request.days) chart.daysShown = counted;
+    int start = chart.daysShown;
+    while (start >= 1 && !chart.boxIndexByDay[static_cast<std::size_t>(start)]) --start;
+    chart.startDay = std::max(start, 0);
+    if (!request.dates.empty()) {
+        const std::size_t kept = std::min(request.dates.size(), static_cast<std::size_t>(days));
+        chart.dates.assign(request.dates.begin(), request.dates.begin() + static_cast<long>(kept));
+    }
+    if (chart.startDay == 0) return chart;
+
+    const Drawing drawing =
+        drawColumns(chart.boxIndexByDay, chart.startDay, {request.reversal, request.keepRecords});
+    collectColumns(chart, drawing);
+    chart.rising = drawing.rising;
+    chart.lastBox = drawing.lastBox;
+    chart.records = drawing.records;
+    return chart;
+}
+
+}  // namespace chart

@@ -1,0 +1,93 @@
+#pragma once
+// The ten Point-and-Figure patterns the screening looks for, tested on a chart's
+// columns: on the cells a screening build leaves in the grids, or on a chart value.
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "chart/chart.h"
+
+namespace chart {
+
+// The results-list columns, numbered as the list numbers them.
+enum class Pattern {
+    DoubleTop = 1,
+    DoubleBottom,
+    BullishSignal,
+    BearishSignal,
+    TripleTop,
+    TripleBottom,
+    ReversalUp,
+    ReversalDown,
+    BullishTriangle,
+    BearishTriangle,
+};
+inline constexpr int kPatternCount = 10;
+
+inline constexpr std::array<std::string_view, kPatternCount> kPatternCaptions = {
+    "ダブルトップ",   "ダブルボトム", "強気のシグナル", "弱気のシグナル", "トリプルトップ",
+    "トリプルボトム", "逆転上昇",     "逆転下降",       "強気の三角形",   "弱気の三角形"};
+
+inline int listColumn(Pattern pattern) {
+    return static_cast<int>(pattern);
+}
+inline std::string_view caption(Pattern pattern) {
+    return kPatternCaptions[static_cast<std::size_t>(listColumn(pattern) - 1)];
+}
+
+// The tests after a breakout, in the order they run.
+inline constexpr std::array<Pattern, 8> kFollowUpPatterns = {
+    Pattern::BullishSignal,   Pattern::BearishSignal,  Pattern::TripleTop,
+    Pattern::TripleBottom,    Pattern::ReversalUp,     Pattern::ReversalDown,
+    Pattern::BullishTriangle, Pattern::BearishTriangle};
+
+// ---------------------------------------------------------------------------
+// Pattern tests
+
+enum class Mark { None, Rising, Falling };
+
+// What the tests read of a built chart: the mark of a chart cell and the box index
+// of a column's extreme records. Columns 0 and 1, negative columns and columns
+// without records give nothing.
+class ChartCells {
+  public:
+    virtual ~ChartCells() = default;
+    virtual Mark mark(int col, int row) const = 0;
+    virtual std::optional<int> topBox(int col) const = 0;
+    virtual std::optional<int> bottomBox(int col) const = 0;
+};
+
+// Whether the chart whose last column is lastColumn shows the pattern.
+bool matches(Pattern pattern, const ChartCells& chart, int lastColumn);
+
+// Every pattern the chart shows, in the order the screening records them.
+std::vector<Pattern> detectPatterns(const ChartCells& chart, int lastColumn);
+
+// A chart value as the pattern tests read it. The extreme records are those the screening
+// build keeps: a column's highest and lowest box, except that column 2 keeps the start
+// box, one above its highest box, as its top.
+class ChartPatternCells : public ChartCells {
+  public:
+    explicit ChartPatternCells(const Chart& chart) : chart_(chart) {}
+    Mark mark(int col, int row) const override;
+    std::optional<int> topBox(int col) const override;
+    std::optional<int> bottomBox(int col) const override;
+
+  private:
+    const Chart& chart_;
+};
+
+// The patterns of the chart's last column, as the screening lists them.
+std::vector<Pattern> patternsOf(const Chart& chart);
+
+enum class Side { Buy, Sell };
+
+// The newest double top (a buy) or double bottom (a sell), from the last column back.
+std::optional<Side> newestBreakout(const ChartCells& chart, int lastColumn);
+
+// The chart row of the box that completed a breakout at the column: one past the top
+// (double top) or the bottom (double bottom) of the column two before.
+int breakoutRow(const ChartCells& chart, Pattern breakout, int col);
+
+}  // namespace chart
