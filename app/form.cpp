@@ -4,7 +4,7 @@
 #include "tables/settings_layout.h"
 
 TForm1::TForm1(Platform& platform_, Options options_)
-    : platform(platform_), options(std::move(options_)), HttpClient1(platform_) {
+    : platform(platform_), options(std::move(options_)), HttpClient1(sessionHostOf(platform_)) {
     Edit6.onChange = [this] { Edit6Change(); };
     Edit7.onChange = [this] { Edit7Change(); };
     StringGrid5.visible = false;

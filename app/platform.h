@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "net/sock_session.h"
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -33,6 +35,10 @@ class WaitCursor {
   private:
     Platform& platform_;
 };
+
+// A socket session's host on the platform: its waits process the platform's events,
+// and its stray errors go to the error box.
+SessionHost sessionHostOf(Platform& platform);
 
 // Today's date from the local clock.
 std::string localToday();

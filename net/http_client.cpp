@@ -117,7 +117,7 @@ void THeaderList::SetHeaderValue(const std::string& name, const std::string& val
     *line = name + ": " + value;
 }
 
-THttpClient::THttpClient(Platform& platform) : TSockSession(platform) {}
+THttpClient::THttpClient(SessionHost host) : TSockSession(std::move(host)) {}
 
 void THttpClient::Abort() {
     waitFlag_ = true;

@@ -58,7 +58,7 @@ class THttpClient : public TSockSession {
     // Redirects followed by one request at most; the reply after the last one stands.
     static constexpr int kMaxRedirects = 10;
 
-    explicit THttpClient(Platform& platform);
+    explicit THttpClient(SessionHost host);
 
     // Text mode: the body and header of the last reply. File mode: the names of the files
     // that receive them.

@@ -18,8 +18,6 @@
 #include <thread>
 #include <utility>
 
-#include "app/platform.h"
-
 // ---------------------------------------------------------------------------------------
 // Time-out timer
 
@@ -223,7 +221,7 @@ struct TSockSession::Lookup {
     std::uint32_t address = 0;
 };
 
-TSockSession::TSockSession(Platform& platform) : platform_(platform), buffer_(kBufferSize) {
+TSockSession::TSockSession(SessionHost host) : host_(std::move(host)), buffer_(kBufferSize) {
     timer_.SetEnabled(false);
     timer_.SetOnTimer([this] { TimerFired(); });
     ReportStatus(8, "Create");
@@ -448,7 +446,7 @@ void TSockSession::processPendingMessages(bool waitForData) {
         pollfd p{socket_, POLLIN, 0};
         ::poll(&p, 1, 1);
     }
-    platform_.processEvents();
+    if (host_.processEvents) host_.processEvents();
     processMessages();
 }
 
@@ -475,7 +473,7 @@ void TSockSession::TimerFired() {
         waitFlag_ = true;
         Abort();
     } catch (const Exception& e) {
-        platform_.showError(errorBoxText(e.message()));
+        if (host_.reportError) host_.reportError(e.message());
     }
 }
 

@@ -15,7 +15,13 @@
 
 #include "tables/errors.h"
 
-class Platform;
+// What a session needs of the program around it: a wait lets pending events through
+// (the window stays live), and an error that arises outside any call (the time-out
+// timer's) is reported. Either may be empty.
+struct SessionHost {
+    std::function<void()> processEvents;
+    std::function<void(const std::string& message)> reportError;
+};
 
 class ESockError : public Exception {
     using Exception::Exception;
@@ -67,7 +73,7 @@ class TSockSession {
     static constexpr std::size_t kBufferSize = 65536;
     static constexpr std::size_t kDefaultMaxReceive = 64u * 1024 * 1024;
 
-    explicit TSockSession(Platform& platform);
+    explicit TSockSession(SessionHost host);
     virtual ~TSockSession();
     TSockSession(const TSockSession&) = delete;
     TSockSession& operator=(const TSockSession&) = delete;
@@ -151,7 +157,7 @@ class TSockSession {
     // The moment by which the whole operation must be over; none: no such moment.
     std::optional<std::chrono::steady_clock::time_point> deadline_;
 
-    Platform& platform_;
+    SessionHost host_;
     bool cancel_ = false;
     bool waitFlag_ = false;
     bool timedOut_ = false;

@@ -14,7 +14,6 @@
 #include <string>
 #include <thread>
 
-#include "app/platform.h"
 #include "net/http_client.h"
 
 namespace {
@@ -88,10 +87,9 @@ class LoopbackServer {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static HeadlessPlatform platform;
     static LoopbackServer server;
     server.answerNextWith(std::string(reinterpret_cast<const char*>(data), size));
-    static THttpClient client(platform);
+    static THttpClient client(SessionHost{});
     client.Proxy = "127.0.0.1";
     client.ProxyPort = server.port();
     client.TimeOut = 2000;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
 #include "net/http_client.h"
 
 namespace {
@@ -16,8 +15,7 @@ bool holdsLineBreak(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static HeadlessPlatform platform;
-    static THttpClient client(platform);
+    static THttpClient client(SessionHost{});
     client.Host = "quotes.example";  // the server a relative reference is taken on
     client.Port = 8080;
     client.SetURL(std::string(reinterpret_cast<const char*>(data), size));

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/platform.h"
 #include "tests/net/test_servers.h"
 #include "tests/support.h"
 
@@ -30,8 +29,8 @@ std::string expectedGet(const std::string& path, const std::string& host,
 }
 
 struct HttpFixture : ::testing::Test {
-    HeadlessPlatform platform;
-    THttpClient client{platform};
+    net_testing::RecordingHost platform;
+    THttpClient client{platform.session()};
     void SetUp() override { client.TimeOut = 3000; }
 
     std::string base(const ScriptedServer& server) const {

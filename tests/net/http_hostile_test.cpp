@@ -6,7 +6,6 @@
 #include <fstream>
 #include <functional>
 
-#include "app/platform.h"
 #include "data/collection_fetch.h"
 #include "net/http_client.h"
 #include "net/url_reference.h"
@@ -20,8 +19,8 @@ using namespace net_testing;
 namespace {
 
 struct HostileServer : ::testing::Test {
-    HeadlessPlatform platform;
-    THttpClient client{platform};
+    net_testing::RecordingHost platform;
+    THttpClient client{platform.session()};
     void SetUp() override { client.TimeOut = 3000; }
 
     std::string base(const ScriptedServer& server) const {
@@ -157,7 +156,7 @@ TEST(HttpMemory, PeakForA63MiBReplyStaysUnder100MB) {
         2);
     const std::string host = "127.0.0.1:" + std::to_string(server.port());
     testing_support::FormFixture fixture;
-    THttpClient plain(fixture.platform);
+    THttpClient plain(SessionHost{});
     // A quote page through the form's client, then any reply through a default client.
     for (const bool page : {true, false}) {
         if (!(std::ofstream("/proc/self/clear_refs") << "5")) GTEST_SKIP() << "no peak reset";

@@ -1,7 +1,6 @@
 // The client against a real web server: nginx on loopback ports, configured by the test.
 #include <gtest/gtest.h>
 
-#include "app/platform.h"
 #include "net/http_client.h"
 #include "tests/net/test_servers.h"
 
@@ -36,8 +35,8 @@ struct NginxFixture : ::testing::Test {
     int mainPort = 0;
     int otherPort = 0;
     std::unique_ptr<NginxServer> nginx;
-    HeadlessPlatform platform;
-    THttpClient client{platform};
+    net_testing::RecordingHost platform;
+    THttpClient client{platform.session()};
 
     void SetUp() override {
         ASSERT_TRUE(NginxServer::available())

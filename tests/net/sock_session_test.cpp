@@ -9,7 +9,6 @@
 
 #include <cerrno>
 
-#include "app/platform.h"
 #include "tests/net/test_servers.h"
 #include "tests/support.h"
 
@@ -21,8 +20,8 @@ namespace {
 
 // A session with a bounded time-out, so that a fault ends the test instead of hanging it.
 struct SessionFixture : ::testing::Test {
-    HeadlessPlatform platform;
-    TSockSession session{platform};
+    net_testing::RecordingHost platform;
+    TSockSession session{platform.session()};
     void SetUp() override {
         session.Host = "127.0.0.1";
         session.TimeOut = 3000;
@@ -57,7 +56,7 @@ TEST_F(SessionFixture, StartsWithTheStartUpLinesOfTheFirstSession) {
     ASSERT_EQ(session.WinsockInfo.size(), 6u);
     EXPECT_EQ(session.WinsockInfo[0], "Version= 1.1");
     EXPECT_EQ(session.WinsockInfo[5].rfind("Max Udp pack size= ", 0), 0u);
-    TSockSession second(platform);
+    TSockSession second(platform.session());
     EXPECT_TRUE(second.WinsockInfo.empty());
 }
 

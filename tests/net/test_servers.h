@@ -12,7 +12,23 @@
 #include <thread>
 #include <vector>
 
+#include "net/sock_session.h"
+
 namespace net_testing {
+
+// What a session's host sees: the events its waits let through, the errors it reports.
+struct RecordingHost {
+    long eventsProcessed = 0;
+    void (*onProcessEvents)() = nullptr;
+    std::vector<std::string> errors;
+    SessionHost session() {
+        return {[this] {
+                    ++eventsProcessed;
+                    if (onProcessEvents) onProcessEvents();
+                },
+                [this](const std::string& message) { errors.push_back(message); }};
+    }
+};
 
 // A port nobody listens on right now.
 int freePort();
