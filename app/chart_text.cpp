@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "app/form.h"
 #include "chart/column_drawing.h"
 
 namespace app {
@@ -16,8 +15,9 @@ std::string padLeft(std::string text, std::size_t width) {
 
 }  // namespace
 
-std::string chartText(const TForm1& form, const ChartView& view, const ChartTextOptions& options) {
-    const WorkingTable& grid = form.StringGrid1;
+std::string chartText(const ChartView& view, const ChartCaption& caption,
+                      const ChartTextOptions& options) {
+    const chart::Chart& chart = view.chart;
     const chart::Decorations& decorations = view.decorations;
     std::map<std::pair<int, int>, char> months;
     if (options.months)
@@ -30,15 +30,16 @@ std::string chartText(const TForm1& form, const ChartView& view, const ChartText
         return false;
     };
 
-    std::string text = form.Edit1.text() + "  表示日数 " + form.Edit2.text() + "  株価幅 " +
-                       form.Edit3.text() + '\n';
-    for (int row = 1; row < grid.rowCount(); ++row) {
-        if (grid.cell(1, row).empty()) continue;
-        std::string line = padLeft(grid.cell(0, row), 4) + padLeft(grid.cell(1, row), 9) + ' ';
-        for (int col = 2; col < grid.colCount(); ++col) {
-            const std::string& mark = grid.cell(col, row);
-            const bool rising = mark == chart::kRisingMark;
-            if (rising || mark == chart::kFallingMark) {
+    std::string text = caption.codeText + "  表示日数 " + caption.daysText + "  株価幅 " +
+                       caption.ratioText + '\n';
+    for (int row = 1; row < static_cast<int>(chart.levels.size()); ++row) {
+        if (!chart.level(row)) continue;
+        std::string line = padLeft(std::to_string(chart.boxNumber(row)), 4) +
+                           padLeft(view.levelText(row), 9) + ' ';
+        for (int col = 2; col <= chart.lastColumn() + 1; ++col) {
+            const chart::Column* column = chart.column(col);
+            if (column && column->holds(row)) {
+                const bool rising = column->rising;
                 if (const auto month = months.find({col, row}); month != months.end())
                     line += std::string{month->second, ' '};
                 else
@@ -55,7 +56,7 @@ std::string chartText(const TForm1& form, const ChartView& view, const ChartText
         for (const auto& signal : decorations.history)
             text += std::to_string(signal.col) + '\t' +
                     std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
-                    grid.cell(1, signal.row) + '\n';
+                    view.levelText(signal.row) + '\n';
         text += chart::newestSignalText(decorations).value_or("最新シグナル なし") + '\n';
     }
     if (options.trendLines)

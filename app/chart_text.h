@@ -6,8 +6,6 @@
 
 #include "app/chart_view.h"
 
-class TForm1;
-
 namespace app {
 
 struct ChartTextOptions {
@@ -17,6 +15,7 @@ struct ChartTextOptions {
     bool targets = false;     // the objectives of the newest breakout
 };
 
-std::string chartText(const TForm1& form, const ChartView& view, const ChartTextOptions& options);
+std::string chartText(const ChartView& view, const ChartCaption& caption,
+                      const ChartTextOptions& options);
 
 }  // namespace app

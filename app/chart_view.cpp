@@ -9,16 +9,32 @@
 
 namespace app {
 
-chart::BoxScale boxScaleOf(const TForm1& form, const chart::Chart& chart) {
+std::string ChartView::levelText(int row) const {
+    if (row == chart.firstLevelRow() && !firstLevelText.empty()) return firstLevelText;
+    const auto level = chart.level(row);
+    return level ? intToStr(*level) : std::string();
+}
+
+chart::BoxScale boxScaleOf(const std::string& ratioText, const chart::Chart& chart) {
     chart::BoxScale scale;
     const int first = chart.firstLevelRow();
     scale.cohen = first == 1;
-    if (const auto ratio = tryToFloat(form.Edit3.text()))
+    if (const auto ratio = tryToFloat(ratioText))
         scale.ratio = *ratio;
     else if (const auto top = chart.level(first), next = chart.level(first + 1);
              top && next && *top > 0)
         scale.ratio = 1.0L - static_cast<long double>(*next) / static_cast<long double>(*top);
     return scale;
+}
+
+ChartView viewOf(chart::Chart chart, const chart::BoxScale& scale,
+                 std::optional<long long> latestClose, std::string firstLevelText) {
+    ChartView view;
+    view.chart = std::move(chart);
+    view.decorations = chart::decorate(view.chart, scale);
+    view.latestClose = latestClose;
+    view.firstLevelText = std::move(firstLevelText);
+    return view;
 }
 
 ChartView chartViewOf(const TForm1& form) {
@@ -29,10 +45,24 @@ ChartView chartViewOf(const TForm1& form) {
         for (int day = 1; day <= view.chart.startDay; ++day)
             view.chart.dates.push_back(form.StringGrid4.cell(2, day));
     }
-    view.decorations = chart::decorate(view.chart, boxScaleOf(form, view.chart));
+    view.decorations = chart::decorate(view.chart, boxScaleOf(form.Edit3.text(), view.chart));
     if (const auto close = tryToInt(form.StringGrid2.cell(layout::kSeriesColumn, 1)))
         view.latestClose = *close;
+    if (const int first = view.chart.firstLevelRow(); first > 0)
+        view.firstLevelText = form.StringGrid1.cell(1, first);
     return view;
+}
+
+ChartCaption chartCaptionOf(const TForm1& form) {
+    ChartCaption caption;
+    caption.codeText = form.Edit1.text();
+    caption.name = tables::stockName(form.StringGrid8, caption.codeText);
+    caption.daysText = form.Edit2.text();
+    caption.ratioText = form.Edit3.text();
+    const int days = tryToInt(form.Edit2.text()).value_or(0);
+    caption.oldestDate = form.StringGrid4.cell(2, std::max(days, 1));
+    caption.newestDate = form.StringGrid4.cell(2, 1);
+    return caption;
 }
 
 std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
@@ -44,22 +74,17 @@ std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
     return texts;
 }
 
-std::vector<std::string> chartTitleLines(const TForm1& form, const ChartView& view) {
-    const std::string& codeText = form.Edit1.text();
-    std::string first{codeKey(codeText)};
+std::vector<std::string> chartTitleLines(const ChartView& view, const ChartCaption& caption) {
+    std::string first{codeKey(caption.codeText)};
     // append, not "literal" + ...: GCC 12 at -O3 warns falsely (-Wrestrict)
-    if (const auto name = tables::stockName(form.StringGrid8, codeText); !name.empty())
-        first.append(" ").append(name);
-    first.append("  表示日数 ").append(form.Edit2.text());
+    if (!caption.name.empty()) first.append(" ").append(caption.name);
+    first.append("  表示日数 ").append(caption.daysText);
     if (view.chart.firstLevelRow() == 1)
         first.append("  コーエン");
     else
-        first.append("  株価幅 ").append(form.Edit3.text());
-    const int days = tryToInt(form.Edit2.text()).value_or(0);
-    const std::string& oldest = form.StringGrid4.cell(2, std::max(days, 1));
-    const std::string& newest = form.StringGrid4.cell(2, 1);
-    if (hasValue(oldest) && hasValue(newest))
-        first.append("  ").append(oldest).append("～").append(newest);
+        first.append("  株価幅 ").append(caption.ratioText);
+    if (hasValue(caption.oldestDate) && hasValue(caption.newestDate))
+        first.append("  ").append(caption.oldestDate).append("～").append(caption.newestDate);
 
     std::string second;
     for (const std::string& text : panelTexts(view.decorations))

@@ -1,6 +1,6 @@
 #pragma once
-// The decorated chart of what the last chart run left in the form's tables, as the
-// window, the pictures and the command line show it.
+// The decorated chart as the window, the pictures and the command line show it: a chart
+// value with its decorations, and the caption that names it.
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,19 +17,41 @@ struct ChartView {
     chart::Decorations decorations;
     // The newest close of the charted series, shown as the current price.
     std::optional<long long> latestClose;
+    // The text of the first level row as the grid shows it (the highest price as the
+    // series holds it, on the percentage scale); empty: the level's number.
+    std::string firstLevelText;
+
+    // The text of a chart row's level: empty for a row without one.
+    std::string levelText(int row) const;
 };
+
+// What names a chart: the code field's text (code and name as found), the stock's name
+// from the code list, the days shown, the box ratio as typed, the first and last date.
+struct ChartCaption {
+    std::string codeText;
+    std::string name;
+    std::string daysText;
+    std::string ratioText;
+    std::string oldestDate;
+    std::string newestDate;
+};
+
+// A chart value decorated on the scale.
+ChartView viewOf(chart::Chart chart, const chart::BoxScale& scale,
+                 std::optional<long long> latestClose, std::string firstLevelText);
 
 // The scale of the drawn levels: Cohen when the levels begin in row 1; the ratio of the
 // box-ratio field, or the one the levels show when the field holds none.
-chart::BoxScale boxScaleOf(const TForm1& form, const chart::Chart& chart);
+chart::BoxScale boxScaleOf(const std::string& ratioText, const chart::Chart& chart);
 
-// The chart the grids show, with the dates of its boxes from the date table; an empty
-// chart when none is shown.
+// The chart the form's grids show, with the dates of its boxes from the date table; an
+// empty chart when none is shown.
 ChartView chartViewOf(const TForm1& form);
+ChartCaption chartCaptionOf(const TForm1& form);
 
 // The title of a picture of the chart: code and name, days shown, box ratio or コーエン,
 // first and last date; then the newest signal, the line in force and the objectives.
-std::vector<std::string> chartTitleLines(const TForm1& form, const ChartView& view);
+std::vector<std::string> chartTitleLines(const ChartView& view, const ChartCaption& caption);
 
 // What the panel says about the chart: newest signal, line in force, objectives.
 std::vector<std::string> panelTexts(const chart::Decorations& decorations);

@@ -10,43 +10,23 @@
 #include <string>
 #include <vector>
 
-#include "app/chart_text.h"
-#include "app/chart_view.h"
-#include "app/cli_pictures.h"
+#include "app/cli_chart.h"
 #include "app/cli_update.h"
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
 #include "chart/patterns.h"
+#include "chart/series.h"
 #include "market/csv_import.h"
 #include "screening/breadth.h"
 #include "screening/results_csv.h"
 #include "screening/screening.h"
-#include "tables/code_lookup.h"
 #include "tables/convert.h"
-#include "tables/settings_layout.h"
 #include "tables/source_mode.h"
 
 namespace {
 
-// Messages and errors go to the standard error stream as they arise.
-class TerminalPlatform : public Platform {
-  public:
-    void showMessage(const std::string& text) override {
-        std::cerr << text << '\n';
-        ++shown;
-    }
-    void showError(const std::string& text) override {
-        std::cerr << "dravik: " << text << '\n';
-        ++shown;
-    }
-    void beginWait() override {}
-    void endWait() override {}
-    void processEvents() override {}
-    std::string today() override { return localToday(); }
-    void splashStatus(const std::string&) override {}
-    int shown = 0;
-};
+using app::TerminalPlatform;
 
 constexpr const char* kUsage =
     "usage: dravik-cli chart CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n"
@@ -94,9 +74,9 @@ std::filesystem::path rootOf(const std::map<std::string, std::string>& options) 
     return root;
 }
 
-// The files a chart needs; those other than the price file may be absent. The settings
-// fill the fields as at start-up.
-bool loadForChart(TForm1& form, TerminalPlatform& platform) {
+// The files the screening needs; those other than the price file may be absent. The
+// settings fill the fields as at start-up.
+bool loadForScreening(TForm1& form, TerminalPlatform& platform) {
     try {
         form.Button18Click();
         form.FieldsFromSettings();
@@ -112,29 +92,6 @@ bool loadForChart(TForm1& form, TerminalPlatform& platform) {
     return platform.shown == 0;
 }
 
-// In "kouho" mode: the candidate rows of a range that holds the code alone, loaded as
-// "読込" loads them, then the chart run.
-void chartCandidate(TForm1& form, const std::string& code) {
-    form.Edit8.setText(std::string(kKouhoWord));
-    form.Edit1.setText(tables::normalizedCodeText(code));
-    const int row = tables::lastRowWithCode(form.StringGrid8, 0, 1, form.StringGrid8.rowCount(),
-                                            form.Edit1.text());
-    if (row == 0) {
-        form.platform.showMessage("コードを確認して下さい。");
-        return;
-    }
-    const std::string& line = form.StringGrid8.cell(0, row);
-    form.Edit6.setText(line);
-    form.Edit7.setText(line);
-    form.StringGrid3.setCell(settings::kRangeStart, line);
-    form.StringGrid3.setCell(settings::kRangeEnd, line);
-    form.StringGrid3.setNumber(settings::kRangeStartRow, row);
-    form.StringGrid3.setNumber(settings::kRangeEndRow, row);
-    form.Button35Click();
-    form.Button32Click();
-    form.Button3Click();
-}
-
 int chartCommand(int argc, char** argv) {
     const auto args =
         parse(argc, argv, {"--days", "--ratio", "--root", "--svg", "--png", "--width"});
@@ -143,26 +100,17 @@ int chartCommand(int argc, char** argv) {
         return 2;
     }
     const auto& options = args->options;
-    TerminalPlatform platform;
-    const std::filesystem::path root = rootOf(options);
-    TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForChart(form, platform)) return 1;
-    form.Edit1.setText(args->positional[0]);
-    if (options.count("--days")) form.Edit2.setText(options.at("--days"));
-    if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));
-    if (options.count("--cohen")) form.Edit3.setText("コーエン");
-    if (options.count("--kouho")) {
-        form.run([&] { chartCandidate(form, args->positional[0]); });
-    } else {
-        form.run(&TForm1::Button3Click);
-    }
-    if (platform.shown != 0) return 1;
-    const app::ChartTextOptions shown{options.count("--months") > 0, options.count("--signals") > 0,
-                                      options.count("--trendlines") > 0,
-                                      options.count("--targets") > 0};
-    std::cout << app::chartText(form, app::chartViewOf(form), shown);
-    if (form.staleDatesNotice.visible) std::cout << form.staleDatesNotice.caption << '\n';
-    return app::writeChartPictures(form, options);
+    app::ChartCommand command;
+    command.code = args->positional[0];
+    if (options.count("--days")) command.days = options.at("--days");
+    if (options.count("--ratio")) command.ratio = options.at("--ratio");
+    command.cohen = options.count("--cohen") > 0;
+    command.kouho = options.count("--kouho") > 0;
+    command.text = {options.count("--months") > 0, options.count("--signals") > 0,
+                    options.count("--trendlines") > 0, options.count("--targets") > 0};
+    for (const char* picture : {"--svg", "--png", "--width"})
+        if (options.count(picture)) command.pictures[picture] = options.at(picture);
+    return app::runChartCommand(rootOf(options), command);
 }
 
 // dravik-cli screen: the screening run "選別" on the form, then the results list.
@@ -176,34 +124,22 @@ int screenCommand(int argc, char** argv) {
         return 2;
     }
     const auto& options = args->options;
-    struct ScreenPlatform : TerminalPlatform {
-        void showError(const std::string& text) override {
-            TerminalPlatform::showError(text);
-            ++errors;
-        }
-        int errors = 0;
-    } platform;
+    TerminalPlatform platform;
     const std::filesystem::path root = rootOf(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForChart(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
+    if (!loadForScreening(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';
         return 1;
     }
     const bool kouho = options.count("--kouho") > 0;
     form.run([&] {
-        // As after start-up: no range resolved, no candidate data loaded.
-        form.StringGrid3.setCell(settings::kRangeStartRow, "0");
-        form.StringGrid3.setCell(settings::kRangeEndRow, "0");
         if (options.count("--from")) form.Edit6.setText(options.at("--from"));
         if (options.count("--to")) form.Edit7.setText(options.at("--to"));
-        // The range counts as saved, as "読込" expects.
-        form.StringGrid3.setCell(settings::kRangeStart, form.Edit6.text());
-        form.StringGrid3.setCell(settings::kRangeEnd, form.Edit7.text());
-        form.StringGrid3.setCell(settings::kCandidatesLoaded, "0");
         if (options.count("--days")) form.Edit2.setText(options.at("--days"));
         if (options.count("--ratio")) form.Edit3.setText(options.at("--ratio"));
-        if (options.count("--cohen")) form.Edit3.setText("コーエン");
+        if (options.count("--cohen")) form.Edit3.setText(std::string(chart::kCohenWord));
         if (kouho) form.Edit8.setText(std::string(kKouhoWord));
+        form.takeRangeAsSaved();
     });
     if (kouho && platform.errors == 0) form.run(&TForm1::Button31Click);  // "読込"
     if (platform.errors != 0) return 1;

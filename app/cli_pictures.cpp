@@ -11,7 +11,8 @@
 
 namespace app {
 
-int writeChartPictures(const TForm1& form, const std::map<std::string, std::string>& options) {
+int writeChartPictures(const ChartView& view, const ChartCaption& caption,
+                       const std::map<std::string, std::string>& options) {
     const bool svg = options.count("--svg") > 0, png = options.count("--png") > 0;
     if (!svg && !png) return 0;
     int width = 0;
@@ -26,16 +27,19 @@ int writeChartPictures(const TForm1& form, const std::map<std::string, std::stri
 #ifdef DRAVIK_PICTURES
     try {
         if (svg)
-            render::saveChartPicture(form, options.at("--svg"), render::PictureFormat::Svg, width);
+            render::saveChartPicture(view, caption, options.at("--svg"), render::PictureFormat::Svg,
+                                     width);
         if (png)
-            render::saveChartPicture(form, options.at("--png"), render::PictureFormat::Png, width);
+            render::saveChartPicture(view, caption, options.at("--png"), render::PictureFormat::Png,
+                                     width);
     } catch (const Exception& e) {
         std::cerr << "dravik: " << e.message() << '\n';
         return 1;
     }
     return 0;
 #else
-    (void)form;
+    (void)view;
+    (void)caption;
     (void)width;
     std::cerr << "dravik: pictures (--svg, --png) are not available: this dravik-cli was built "
                  "without Qt (DRAVIK_WINDOW=OFF)\n";

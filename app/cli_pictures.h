@@ -4,12 +4,13 @@
 #include <map>
 #include <string>
 
-class TForm1;
+#include "app/chart_view.h"
 
 namespace app {
 
 // Writes the pictures the options ask for; 0 when done (or none asked), 1 after an
 // error, which is printed; 2 for a width that is not a positive number of pixels.
-int writeChartPictures(const TForm1& form, const std::map<std::string, std::string>& options);
+int writeChartPictures(const ChartView& view, const ChartCaption& caption,
+                       const std::map<std::string, std::string>& options);
 
 }  // namespace app

@@ -186,6 +186,9 @@ class TForm1 {
     void Button35Click();  // candidate header load
     void Button32Click();  // candidate range load
     void Button31Click();  // candidate load button "読込"
+    // The candidate rows of a range that holds the code alone, loaded as "読込" loads
+    // them, in mode kouho (the command line's chart of a candidate).
+    void loadCandidateRangeOf(const std::string& code);
 
     // --- Pattern screening (screening/) ---
     void Button38Click();  // screening column build
@@ -200,4 +203,7 @@ class TForm1 {
     void Button40Click();  // "結果開閉"
     void StringGrid11MouseUp(int col, int row);
     void Label6DblClick();  // range save
+    // The range fields as a start-up with this range would leave them: saved, not
+    // resolved, no candidate rows loaded (the command line's screening).
+    void takeRangeAsSaved();
 };

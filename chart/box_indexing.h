@@ -20,12 +20,15 @@ std::optional<int> boxIndexOf(long long price, const LevelColumn& levels);
 // The same search over one scale for many prices: the level rows are found once.
 class BoxFinder {
   public:
-    explicit BoxFinder(const LevelColumn& levels);
+    // openTop: row 1 is a box without a level above the first level row, holding every
+    // higher price (a Cohen scale whose highest price lies above the ladder).
+    explicit BoxFinder(const LevelColumn& levels, bool openTop = false);
     std::optional<int> boxIndexOf(long long price) const;
 
   private:
     int firstRow_ = 0;
     std::vector<long long> levels_;  // the level rows from firstRow_ on
+    bool openTop_ = false;
 };
 
 }  // namespace chart

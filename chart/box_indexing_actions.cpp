@@ -1,24 +1,9 @@
 // Box indexing on the form: each shown day's price to the box of the chart grid's levels.
-#include <limits>
-
 #include "app/form.h"
 #include "chart/box_indexing.h"
 #include "chart/chart_tables_actions.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
-
-namespace {
-
-// A Cohen scale above the ladder's first level starts with a box row that has a number
-// but no level, holding every higher price.
-chart::LevelColumn searchedLevels(const WorkingTable& chartGrid) {
-    bool openTop = false;
-    chart::LevelColumn levels = gridLevels(chartGrid, openTop, true);
-    if (openTop) levels[1] = std::numeric_limits<long long>::max();
-    return levels;
-}
-
-}  // namespace
 
 void TForm1::Button12Click() {
     WaitCursor wait(platform);
@@ -33,7 +18,11 @@ void TForm1::Button12Click() {
             continue;
         }
         const long long value = toInt(price);
-        if (!boxes) boxes.emplace(searchedLevels(StringGrid1));
+        if (!boxes) {
+            bool openTop = false;
+            const auto levels = gridLevels(StringGrid1, openTop, true);
+            boxes.emplace(levels, openTop);
+        }
         index = boxes->boxIndexOf(value).value_or(index);
         StringGrid2.setNumber(layout::kBoxIndexColumn, row, index);
     }

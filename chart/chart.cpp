@@ -1,7 +1,6 @@
 #include "chart/chart.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "chart/box_scale.h"
 
@@ -66,9 +65,7 @@ void layLevels(Chart& chart, const Range& range, const Scale& scale) {
 // The box index of each priced day, oldest first; a price in no box keeps the index of
 // the day before (0 before any).
 void indexBoxes(Chart& chart, std::span<const Close> closes, int days) {
-    LevelColumn searched = chart.levels;
-    if (chart.openTop && searched.size() > 1) searched[1] = std::numeric_limits<long long>::max();
-    const BoxFinder boxes(searched);
+    const BoxFinder boxes(chart.levels, chart.openTop);
     chart.boxIndexByDay.assign(static_cast<std::size_t>(days) + 1, std::nullopt);
     int index = 0;
     for (int day = days; day >= 1; --day) {
@@ -83,26 +80,21 @@ void collectColumns(Chart& chart, const Drawing& drawing) {
     chart.columns.resize(static_cast<std::size_t>(std::max(drawing.lastColumn, 2) - 1));
     for (std::size_t i = 0; i < chart.columns.size(); ++i)
         chart.columns[i].col = static_cast<int>(i) + 2;
-    // Every box of a column is drawn once, each further from where the column began.
+    // First each column's extent, then the day of each of its boxes.
     for (const DrawnBox& box : drawing.boxes) {
         Column& column = chart.columns[static_cast<std::size_t>(box.col - 2)];
         if (column.empty()) {
             column.rising = box.rising;
             column.topRow = column.bottomRow = box.row;
-            column.days.push_back(box.day);
-        } else if (box.row < column.topRow) {
-            column.days.insert(column.days.begin(),
-                               static_cast<std::size_t>(column.topRow - box.row), 0);
-            column.topRow = box.row;
-            column.days.front() = box.day;
-        } else if (box.row > column.bottomRow) {
-            column.days.resize(column.days.size() +
-                               static_cast<std::size_t>(box.row - column.bottomRow));
-            column.bottomRow = box.row;
-            column.days.back() = box.day;
-        } else {
-            column.days[static_cast<std::size_t>(box.row - column.topRow)] = box.day;
         }
+        column.topRow = std::min(column.topRow, box.row);
+        column.bottomRow = std::max(column.bottomRow, box.row);
+    }
+    for (Column& column : chart.columns)
+        column.days.assign(static_cast<std::size_t>(column.boxes()), 0);
+    for (const DrawnBox& box : drawing.boxes) {
+        Column& column = chart.columns[static_cast<std::size_t>(box.col - 2)];
+        column.days[static_cast<std::size_t>(box.row - column.topRow)] = box.day;
     }
 }
 

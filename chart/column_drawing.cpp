@@ -61,6 +61,7 @@ struct Drawer {
 Drawing drawColumns(const std::vector<std::optional<int>>& boxIndexByDay, int startDay,
                     const DrawRules& rules) {
     Drawing drawing;
+    drawing.boxes.reserve(static_cast<std::size_t>(startDay));
     drawing.lastBox = *boxIndexByDay[static_cast<std::size_t>(startDay)];
     Drawer drawer{drawing, rules, {}, {}};
     drawer.top = drawer.bottom = {drawing.lastBox, startDay, false};

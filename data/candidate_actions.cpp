@@ -1,6 +1,7 @@
 // The candidate price file: one line per stock of the code list, one field per day.
 // Only line 0 (the dates) and the lines of the screening range are cut into fields.
 #include "app/form.h"
+#include "data/program_tables.h"
 #include "data/text_file.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
@@ -10,9 +11,7 @@
 
 namespace {
 
-constexpr int kCandidateColumns = 402;
-constexpr int kCandidateDays = 400;
-constexpr std::string_view kFullWidthSpace = "　";
+using data::kCandidateColumns;
 
 std::vector<std::string> candidateLines(const TForm1& form) {
     return data::readLines(form.options.root.candidateFile());
@@ -41,12 +40,7 @@ void TForm1::Button32Click() {
         StringGrid10.rowFromCommaText(row, lines[static_cast<std::size_t>(row)]);
     }
     StringGrid3.setCell(settings::kCandidatesLoaded, "1");
-    // A day without a price is an empty cell.
-    for (int row = start; row <= end; ++row)
-        for (int col = 1; col <= kCandidateDays; ++col) {
-            const std::string& cell = StringGrid10.cell(col, row);
-            if (cell == " " || cell == kFullWidthSpace) StringGrid10.setCell(col, row, "");
-        }
+    for (int row = start; row <= end; ++row) data::blankDaysWithoutPrice(StringGrid10, row);
 }
 
 void TForm1::Button31Click() {
@@ -72,4 +66,24 @@ void TForm1::Button31Click() {
     Edit1.setText(start);
     StringGrid3.setCell(settings::kSavedCandidateCode, start);
     Button3Click();
+}
+
+void TForm1::loadCandidateRangeOf(const std::string& code) {
+    Edit8.setText(std::string(kKouhoWord));
+    Edit1.setText(tables::normalizedCodeText(code));
+    const int row =
+        tables::lastRowWithCode(StringGrid8, 0, 1, StringGrid8.rowCount(), Edit1.text());
+    if (row == 0) {
+        platform.showMessage("コードを確認して下さい。");
+        return;
+    }
+    const std::string& line = StringGrid8.cell(0, row);
+    Edit6.setText(line);
+    Edit7.setText(line);
+    StringGrid3.setCell(settings::kRangeStart, line);
+    StringGrid3.setCell(settings::kRangeEnd, line);
+    StringGrid3.setNumber(settings::kRangeStartRow, row);
+    StringGrid3.setNumber(settings::kRangeEndRow, row);
+    Button35Click();
+    Button32Click();
 }

@@ -150,3 +150,13 @@ void TForm1::Label6DblClick() {
     StringGrid3.setCell(settings::kRangeEnd, Edit7.text());
     Button17Click();
 }
+
+void TForm1::takeRangeAsSaved() {
+    // As after start-up: no range resolved, no candidate data loaded; the range fields
+    // count as saved, as "読込" expects, without writing the settings file.
+    StringGrid3.setCell(settings::kRangeStartRow, "0");
+    StringGrid3.setCell(settings::kRangeEndRow, "0");
+    StringGrid3.setCell(settings::kRangeStart, Edit6.text());
+    StringGrid3.setCell(settings::kRangeEnd, Edit7.text());
+    StringGrid3.setCell(settings::kCandidatesLoaded, "0");
+}

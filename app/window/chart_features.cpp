@@ -235,7 +235,8 @@ void ChartFeatures::savePicture(const QString& path) {
     const std::filesystem::path file = path.toStdString();
     const bool months = months_->isChecked();
     window_.act([this, file, months] {
-        render::saveChartPicture(form_, file, render::pictureFormatOf(file), 0, months);
+        render::saveChartPicture(app::chartViewOf(form_), app::chartCaptionOf(form_), file,
+                                 render::pictureFormatOf(file), 0, months);
     });
 }
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/form.h"
 #include "app/window/window_style.h"
 #include "data/text_file.h"
 #include "tables/errors.h"
@@ -308,12 +307,12 @@ PictureFormat pictureFormatOf(const std::filesystem::path& path) {
     return extension == ".svg" ? PictureFormat::Svg : PictureFormat::Png;
 }
 
-void saveChartPicture(const TForm1& form, const std::filesystem::path& path, PictureFormat format,
-                      int width, bool months) {
+void saveChartPicture(const app::ChartView& view, const app::ChartCaption& caption,
+                      const std::filesystem::path& path, PictureFormat format, int width,
+                      bool months) {
     ensureGuiApplication();
-    const app::ChartView view = app::chartViewOf(form);
     std::vector<QString> title;
-    for (const std::string& line : app::chartTitleLines(form, view)) title.push_back(qt(line));
+    for (const std::string& line : app::chartTitleLines(view, caption)) title.push_back(qt(line));
     const ChartScene scene(view, months);
 
     const QSize natural = pictureSize(scene, title);

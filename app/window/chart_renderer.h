@@ -15,8 +15,6 @@
 
 #include "app/chart_view.h"
 
-class TForm1;
-
 namespace render {
 
 inline const QColor kRisingColour{200, 30, 30};
@@ -81,9 +79,10 @@ enum class PictureFormat { Png, Svg };
 // ".svg" names an SVG picture, anything else a PNG one.
 PictureFormat pictureFormatOf(const std::filesystem::path& path);
 
-// The decorated chart of the form's tables, `width` pixels wide (0: its natural width).
-// Works without a display. Throws EFileError when the file cannot be written.
-void saveChartPicture(const TForm1& form, const std::filesystem::path& path, PictureFormat format,
-                      int width, bool months = true);
+// The decorated chart with its title, `width` pixels wide (0: its natural width). Works
+// without a display. Throws EFileError when the file cannot be written.
+void saveChartPicture(const app::ChartView& view, const app::ChartCaption& caption,
+                      const std::filesystem::path& path, PictureFormat format, int width,
+                      bool months = true);
 
 }  // namespace render

@@ -73,8 +73,9 @@ TEST(DecoratedSampleCharts, TextShowsMonthsLinesAndTheNewestSignal) {
     form.Edit1.setText("6154");
     form.run(&TForm1::Button3Click);
     const app::ChartView view = app::chartViewOf(form);
-    const std::string plain = app::chartText(form, view, {});
-    const std::string decorated = app::chartText(form, view, {true, true, true, true});
+    const std::string plain = app::chartText(view, app::chartCaptionOf(form), {});
+    const std::string decorated =
+        app::chartText(view, app::chartCaptionOf(form), {true, true, true, true});
     // Same grid width: each month letter and "+" takes the two places of a mark.
     const auto lineCount = [](const std::string& text) {
         return std::count(text.begin(), text.end(), '\n');
