@@ -13,6 +13,7 @@
 #include "app/chart_text.h"
 #include "app/chart_view.h"
 #include "app/cli_args.h"
+#include "app/cli_interrupt.h"
 #include "app/cli_pictures.h"
 #include "app/cli_update.h"
 #include "app/data_root.h"
@@ -224,13 +225,15 @@ int importCommand(int argc, char** argv) {
     const std::vector<std::filesystem::path> files(args->positional.begin(),
                                                    args->positional.end());
     const bool terminal = ::isatty(2) != 0;
+    // Ctrl-C stops before the next file; the files already read stay.
+    const InterruptRequest interrupt;
     const auto progress = [terminal](std::size_t done, std::size_t total,
                                      const std::filesystem::path& file) {
         if (terminal && total > 1)
             std::cerr << "\r\x1b[K取り込み中 " << done << "/" << total << " "
                       << file.filename().string() << (done == total ? "\r\x1b[K" : "")
                       << std::flush;
-        return true;
+        return !InterruptRequest::requested();
     };
     try {
         const auto result =
@@ -238,6 +241,7 @@ int importCommand(int argc, char** argv) {
         const auto report = market::describe(result);
         for (const auto& line : report.problems) std::cerr << "dravik: " << line << '\n';
         for (const auto& line : report.done) std::cout << line << '\n';
+        if (result.cancelled) return cli::kExitInterrupted;
         return result.anyFailed() || !result.rebuildError.empty() ? cli::kExitFailure
                                                                   : cli::kExitSuccess;
     } catch (const Exception& e) {
