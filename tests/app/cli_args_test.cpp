@@ -245,4 +245,102 @@ TEST(CliArgs, EveryOptionOfTheTableIsInItsSynopsisAndUsage) {
     }
 }
 
+std::string readSource(const std::string& relative) {
+    std::ifstream in(std::string(DRAVIK_SOURCE_DIR) + "/" + relative);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The roff form of an option: every hyphen escaped, "\-\-days".
+std::string roff(std::string_view text) {
+    std::string escaped;
+    for (char c : text) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    return escaped;
+}
+
+// The text of the .SS subsection whose heading starts with the command's name, up to the
+// next heading.
+std::string subsection(const std::string& page, std::string_view name) {
+    std::istringstream lines(page);
+    std::string line, text;
+    bool inside = false;
+    const std::regex heading("^\\.SS \"?" + std::string(name) + "([ \"\\\\]|$).*");
+    while (std::getline(lines, line)) {
+        if (line.rfind(".SS", 0) == 0 || line.rfind(".SH", 0) == 0) {
+            if (inside) break;
+            inside = std::regex_match(line, heading);
+            continue;
+        }
+        if (inside) text += line + "\n";
+    }
+    return text;
+}
+
+TEST(CliArgs, TheManualPageDescribesEveryCommandAndOption) {
+    const std::string page = readSource("packaging/dravik-cli.1.in");
+    ASSERT_FALSE(page.empty());
+    const std::string synopsis = page.substr(0, page.find(".SH DESCRIPTION"));
+    for (const auto& command : cli::subcommands()) {
+        SCOPED_TRACE(std::string(command.name));
+        EXPECT_NE(synopsis.find(".B " + std::string(command.name) + "\n"), std::string::npos);
+        const std::string section = subsection(page, command.name);
+        EXPECT_FALSE(section.empty()) << "no .SS subsection for the command";
+        for (const auto& option : command.options) {
+            // As a whole word: "\-\-to" not inside "\-\-trendlines" or "\-\-to\-x".
+            const std::string escaped =
+                std::regex_replace(roff(option.name), std::regex("\\\\"), "\\\\");
+            const std::regex word("(^|[^-a-z])" + escaped + "(?![a-z]|\\\\-)");
+            EXPECT_TRUE(std::regex_search(section, word)) << option.name << " in its subsection";
+            EXPECT_TRUE(std::regex_search(synopsis, word)) << option.name << " in the synopsis";
+        }
+    }
+    for (const char* status : {"\n.B 0\n", "\n.B 1\n", "\n.B 2\n", "\n.B 130\n"})
+        EXPECT_NE(page.find(status), std::string::npos) << status;
+    for (const char* variable :
+         {"JQUANTS_API_KEY", "SSL_CERT_FILE", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        EXPECT_NE(page.find(".B " + std::string(variable) + "\n"), std::string::npos) << variable;
+}
+
+// What the completion offers for the words typed so far, the last being completed.
+std::vector<std::string> completions(const Words& typed) {
+    std::string words;
+    for (const auto& word : typed) words += " '" + word + "'";
+    const std::string script = "source '" + std::string(DRAVIK_SOURCE_DIR) +
+                               "/packaging/dravik-cli.bash-completion'; COMP_WORDS=(dravik-cli" +
+                               words + "); COMP_CWORD=" + std::to_string(typed.size()) +
+                               "; _dravik_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const std::string command = "bash -s <<'EOF'\n" + script + "\nEOF\n";
+    std::vector<std::string> offered;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return offered;
+    std::array<char, 256> buffer{};
+    std::string output;
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
+    ::pclose(pipe);
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) offered.push_back(line);
+    return offered;
+}
+
+bool offers(const std::vector<std::string>& offered, std::string_view word) {
+    return std::find(offered.begin(), offered.end(), word) != offered.end();
+}
+
+TEST(CliArgs, TheBashCompletionOffersEveryCommandAndOption) {
+    const auto commands = completions({""});
+    for (const auto& command : cli::subcommands()) {
+        SCOPED_TRACE(std::string(command.name));
+        EXPECT_TRUE(offers(commands, command.name));
+        const auto options = completions({std::string(command.name), "--"});
+        for (const auto& option : command.options)
+            EXPECT_TRUE(offers(options, option.name)) << option.name;
+        // And nothing the command does not take.
+        for (const auto& word : options)
+            EXPECT_TRUE(word == "--help" || command.option(word)) << word;
+    }
+    EXPECT_TRUE(offers(completions({"help", "sc"}), "screen"));
+}
+
 }  // namespace
