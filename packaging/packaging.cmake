@@ -7,7 +7,7 @@
 set(DRAVIK_APP_ID "example.dravik.Dravik" CACHE STRING
     "AppStream component id: the project's domain reversed, then Dravik")
 set(DRAVIK_HOMEPAGE "https://dravik.example/" CACHE STRING
-    "The project's home page, ending in /; the AppStream screenshot is docs/chart.png there")
+    "The project's home page, ending in /; the AppStream screenshots are docs/*.png there")
 set(DRAVIK_MAINTAINER "Dravik developers <developers@dravik.example>" CACHE STRING
     "The package's maintainer: name <address>")
 set(DRAVIK_LICENSE "LicenseRef-proprietary")
