@@ -1,6 +1,7 @@
 #include "app/cli_args.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iostream>
 #include <sstream>
 
@@ -78,6 +79,13 @@ const std::vector<Subcommand> kSubcommands = {
 
 constexpr std::string_view kProgram = "dravik-cli";
 
+// The pieces one after the other. (GCC 12 at -O3 warns falsely on "literal" + string.)
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const auto piece : pieces) text += piece;
+    return text;
+}
+
 // The synopsis's lines, each further one indented to stand under the first.
 std::string synopsisLines(std::string_view lead, std::string_view synopsis) {
     std::string text(lead);
@@ -95,9 +103,7 @@ std::string synopsisLines(std::string_view lead, std::string_view synopsis) {
 }
 
 std::string synopsisOf(std::string_view lead, const Subcommand& command) {
-    return synopsisLines(
-        std::string(lead) + std::string(kProgram) + " " + std::string(command.name) + " ",
-        command.synopsis);
+    return synopsisLines(concat({lead, kProgram, " ", command.name, " "}), command.synopsis);
 }
 
 std::size_t editDistance(std::string_view a, std::string_view b) {
@@ -134,9 +140,9 @@ std::string unknownOptionMessage(std::string_view word, const std::vector<Option
     for (const auto& option : options) names.push_back(option.name);
     names.push_back("--help");
     names.push_back("--version");
-    std::string message = "unknown option " + std::string(word);
+    std::string message = concat({"unknown option ", word});
     const std::string guess = closest(word, names);
-    if (!guess.empty()) message += " (did you mean " + guess + "?)";
+    if (!guess.empty()) message += concat({" (did you mean ", guess, "?)"});
     return message;
 }
 
@@ -187,9 +193,8 @@ const Subcommand* findSubcommand(std::string_view name) {
 }
 
 std::string versionText(std::string_view program) {
-    std::string text = std::string(program) + " " + std::string(dravik::kVersion) + "\n";
-    if (!dravik::kGitDescription.empty())
-        text += "git " + std::string(dravik::kGitDescription) + "\n";
+    std::string text = concat({program, " ", dravik::kVersion, "\n"});
+    if (!dravik::kGitDescription.empty()) text += concat({"git ", dravik::kGitDescription, "\n"});
     return text;
 }
 
@@ -206,9 +211,9 @@ std::string usage() {
     text += "Point-and-Figure charts and screening of Japanese stocks.\n\ncommands:\n";
     for (const auto& command : kSubcommands) {
         std::string head = std::string(command.name);
-        if (!command.operands.empty()) head += " " + std::string(command.operands);
+        if (!command.operands.empty()) head += concat({" ", command.operands});
         head.resize(std::max<std::size_t>(head.size() + 2, 17), ' ');
-        text += "  " + head + std::string(command.summary) + "\n";
+        text += concat({"  ", head, command.summary, "\n"});
     }
     text +=
         "\n\"dravik-cli help COMMAND\" or \"dravik-cli COMMAND --help\" describes the options.\n"
@@ -220,17 +225,17 @@ std::string usage() {
 
 std::string usage(const Subcommand& command) {
     std::string text = synopsisOf("usage: ", command);
-    text += "\n" + std::string(command.summary) + "\n";
+    text += concat({"\n", command.summary, "\n"});
     std::vector<Option> shown = command.options;
     shown.push_back({"-h, --help", "", "print this usage"});
     text += "\noptions:\n";
     for (const auto& option : shown) {
         std::string head = std::string(option.name);
-        if (!option.value.empty()) head += " " + std::string(option.value);
+        if (!option.value.empty()) head += concat({" ", option.value});
         head.resize(std::max<std::size_t>(head.size() + 2, 18), ' ');
-        text += "  " + head + std::string(option.help) + "\n";
+        text += concat({"  ", head, option.help, "\n"});
     }
-    if (!command.notes.empty()) text += "\n" + std::string(command.notes);
+    if (!command.notes.empty()) text += concat({"\n", command.notes});
     return text;
 }
 
@@ -270,24 +275,26 @@ Parsed parse(const Subcommand& command, const std::vector<std::string>& words, s
                 usageError(command.name, unknownOptionMessage(name, command.options), err));
         if (option->value.empty()) {
             if (equals != std::string::npos)
-                return Parsed(usageError(command.name, "option " + name + " takes no value", err));
+                return Parsed(
+                    usageError(command.name, concat({"option ", name, " takes no value"}), err));
             arguments.options[name] = "";
         } else if (equals != std::string::npos) {
             arguments.options[name] = word.substr(equals + 1);
         } else if (i + 1 < words.size()) {
             arguments.options[name] = words[++i];
         } else {
-            return Parsed(usageError(
-                command.name,
-                "option " + name + " needs a value (" + std::string(option->value) + ")", err));
+            return Parsed(
+                usageError(command.name,
+                           concat({"option ", name, " needs a value (", option->value, ")"}), err));
         }
     }
     const std::size_t count = arguments.positional.size();
     if (count < command.minOperands)
-        return Parsed(usageError(command.name, std::string(command.operands) + " missing", err));
+        return Parsed(usageError(command.name, concat({command.operands, " missing"}), err));
     if (count > command.maxOperands)
         return Parsed(usageError(
-            command.name, "unexpected argument " + arguments.positional[command.maxOperands], err));
+            command.name,
+            concat({"unexpected argument ", arguments.positional[command.maxOperands]}), err));
     return Parsed(std::move(arguments));
 }
 
@@ -380,12 +387,12 @@ std::optional<int> answerWindowArguments(const std::vector<std::string>& words, 
                 return wrong("option --root needs a value (DIR)");
             continue;
         }
-        if (word.size() < 2 || word[0] != '-') return wrong("unexpected argument " + word);
+        if (word.size() < 2 || word[0] != '-') return wrong(concat({"unexpected argument ", word}));
         // Qt reads its options with one dash or two.
         const std::string single = name.rfind("--", 0) == 0 ? name.substr(1) : name;
         if (std::find(kQtValued.begin(), kQtValued.end(), single) != kQtValued.end()) {
             if (equals == std::string::npos && ++i >= words.size())
-                return wrong("option " + name + " needs a value");
+                return wrong(concat({"option ", name, " needs a value"}));
             continue;
         }
         if (equals == std::string::npos &&
