@@ -26,7 +26,8 @@ wait_for() {  # wait_for FILE PATTERN: up to 30 s
 }
 
 # The update: one request a minute, so it waits after the first.
-"$emulator" --issues 20 --years 1 >"$work/emulator.out" 2>&1 &
+# Its certificate goes under $work (the temporary folder), which goes at the end.
+TMPDIR=$work "$emulator" --issues 20 --years 1 >"$work/emulator.out" 2>&1 &
 emulator_pid=$!
 wait_for "$work/emulator.out" '^key '
 base=$(sed -n 's/^base //p' "$work/emulator.out")
