@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/cli_args.h"
 #include "app/cli_chart.h"
+#include "app/cli_interrupt.h"
 #include "app/cli_update.h"
 #include "app/data_root.h"
 #include "app/form.h"
@@ -27,36 +29,6 @@
 namespace {
 
 using app::TerminalPlatform;
-
-constexpr const char* kUsage =
-    "usage: dravik-cli chart CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n"
-    "                         [--months] [--signals] [--trendlines] [--targets]\n"
-    "                         [--svg FILE] [--png FILE [--width PIXELS]]\n"
-    "       dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
-    "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n"
-    "       dravik-cli update [--days N] [--root DIR]\n"
-    "       dravik-cli import FILE... [--code CODE] [--name NAME] [--root DIR]\n";
-
-struct Arguments {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;  // "--days" -> "500"; flags map to ""
-};
-
-std::optional<Arguments> parse(int argc, char** argv, const std::vector<std::string>& valued) {
-    Arguments args;
-    for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (word.rfind("--", 0) != 0) {
-            args.positional.push_back(word);
-        } else if (std::find(valued.begin(), valued.end(), word) != valued.end()) {
-            if (i + 1 >= argc) return std::nullopt;
-            args.options[word] = argv[++i];
-        } else {
-            args.options[word] = "";
-        }
-    }
-    return args;
-}
 
 std::filesystem::path rootOf(const std::map<std::string, std::string>& options) {
     const auto named = options.find("--root");
@@ -93,12 +65,8 @@ bool loadForScreening(TForm1& form, TerminalPlatform& platform) {
 }
 
 int chartCommand(int argc, char** argv) {
-    const auto args =
-        parse(argc, argv, {"--days", "--ratio", "--root", "--svg", "--png", "--width"});
-    if (!args || args->positional.size() != 1) {
-        std::cerr << kUsage;
-        return 2;
-    }
+    const auto args = cli::parse("chart", argc, argv);
+    if (!args) return args.status();
     const auto& options = args->options;
     app::ChartCommand command;
     command.code = args->positional[0];
@@ -115,14 +83,8 @@ int chartCommand(int argc, char** argv) {
 
 // dravik-cli screen: the screening run "選別" on the form, then the results list.
 int screenCommand(int argc, char** argv) {
-    constexpr const char* usage =
-        "usage: dravik-cli screen [--from CODE] [--to CODE] [--kouho] [--days N]\n"
-        "                         [--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]\n";
-    const auto args = parse(argc, argv, {"--from", "--to", "--days", "--ratio", "--root", "--csv"});
-    if (!args || !args->positional.empty()) {
-        std::cerr << usage;
-        return 2;
-    }
+    const auto args = cli::parse("screen", argc, argv);
+    if (!args) return args.status();
     const auto& options = args->options;
     TerminalPlatform platform;
     const std::filesystem::path root = rootOf(options);
@@ -173,19 +135,13 @@ int screenCommand(int argc, char** argv) {
 
 // dravik-cli update: real prices from the exchange's API into the data root.
 int updateCommand(int argc, char** argv) {
-    constexpr const char* usage = "usage: dravik-cli update [--days N] [--root DIR]\n";
-    const auto args = parse(argc, argv, {"--days", "--root"});
-    if (!args || !args->positional.empty()) {
-        std::cerr << usage;
-        return 2;
-    }
+    const auto args = cli::parse("update", argc, argv);
+    if (!args) return args.status();
     int days = 400;
     if (args->options.count("--days")) {
         const auto value = tryToInt(args->options.at("--days"));
-        if (!value || *value < 1 || *value > 400) {
-            std::cerr << "dravik: --days は 1 から 400 までです。\n" << usage;
-            return 2;
-        }
+        if (!value || *value < 1 || *value > 400)
+            return cli::usageError("update", "--days は 1 から 400 までです。");
         days = *value;
     }
     return runUpdate(rootOf(args->options), days);
@@ -193,16 +149,11 @@ int updateCommand(int argc, char** argv) {
 
 // dravik-cli import: CSV files of daily prices into the store, then the program's files.
 int importCommand(int argc, char** argv) {
-    constexpr const char* usage =
-        "usage: dravik-cli import FILE... [--code CODE] [--name NAME] [--root DIR]\n"
-        "       (--code and --name name the stock of a single file)\n";
-    const auto args = parse(argc, argv, {"--code", "--name", "--root"});
-    if (!args || args->positional.empty() ||
-        (args->positional.size() > 1 &&
-         (args->options.count("--code") || args->options.count("--name")))) {
-        std::cerr << usage;
-        return 2;
-    }
+    const auto args = cli::parse("import", argc, argv);
+    if (!args) return args.status();
+    if (args->positional.size() > 1 &&
+        (args->options.count("--code") || args->options.count("--name")))
+        return cli::usageError("import", "--code and --name name the stock of a single file");
     const auto& options = args->options;
     market::ImportOptions choice;
     if (options.count("--code")) choice.code = options.at("--code");
@@ -210,13 +161,15 @@ int importCommand(int argc, char** argv) {
     const std::vector<std::filesystem::path> files(args->positional.begin(),
                                                    args->positional.end());
     const bool terminal = ::isatty(2) != 0;
+    // Ctrl-C stops before the next file; the files already read stay.
+    const InterruptRequest interrupt;
     const auto progress = [terminal](std::size_t done, std::size_t total,
                                      const std::filesystem::path& file) {
         if (terminal && total > 1)
             std::cerr << "\r\x1b[K取り込み中 " << done << "/" << total << " "
                       << file.filename().string() << (done == total ? "\r\x1b[K" : "")
                       << std::flush;
-        return true;
+        return !InterruptRequest::requested();
     };
     try {
         const auto result =
@@ -224,21 +177,35 @@ int importCommand(int argc, char** argv) {
         const auto report = market::describe(result);
         for (const auto& line : report.problems) std::cerr << "dravik: " << line << '\n';
         for (const auto& line : report.done) std::cout << line << '\n';
-        return result.anyFailed() || !result.rebuildError.empty() ? 1 : 0;
+        if (result.cancelled) return cli::kExitInterrupted;
+        return result.anyFailed() || !result.rebuildError.empty() ? cli::kExitFailure
+                                                                  : cli::kExitSuccess;
     } catch (const Exception& e) {
         std::cerr << "dravik: " << e.message() << '\n';
         return 1;
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
+int runCommand(int argc, char** argv) {
+    if (const auto answered = cli::answerTopLevel(std::vector<std::string>(argv + 1, argv + argc),
+                                                  std::cout, std::cerr))
+        return *answered;
+    const std::string command = argv[1];
     if (command == "chart") return chartCommand(argc, argv);
     if (command == "screen") return screenCommand(argc, argv);
     if (command == "update") return updateCommand(argc, argv);
     if (command == "import") return importCommand(argc, argv);
-    std::cerr << kUsage;
-    return 2;
+    return cli::usageError(command, "not a command this program runs");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = runCommand(argc, argv);
+    // Output that could not be written (a full disk) is a failure, not a success.
+    if (!(std::cout << std::flush)) {
+        std::cerr << "dravik-cli: the output could not be written\n";
+        return status == cli::kExitSuccess ? cli::kExitFailure : status;
+    }
+    return status;
 }

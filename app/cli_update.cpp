@@ -3,17 +3,16 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <iostream>
 
+#include "app/cli_args.h"
+#include "app/cli_interrupt.h"
 #include "app/platform.h"
 #include "market/setup.h"
 #include "market/update.h"
 #include "tables/convert.h"
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
 
 // The progress line, rewritten in place at most ten times a second.
 class ProgressLine {
@@ -48,36 +47,31 @@ class ProgressLine {
 int runUpdate(const std::filesystem::path& root, int days) {
     const data::DataRoot dataRoot{root};
     ProgressLine line(::isatty(STDERR_FILENO) == 1);
-    interrupted = 0;
     // Ctrl-C stops after the day under way; the days already stored stay.
-    const auto previous = std::signal(SIGINT, [](int) { interrupted = 1; });
-    struct Restore {
-        decltype(previous) handler;
-        ~Restore() { std::signal(SIGINT, handler); }
-    } restore{previous};
+    const InterruptRequest interrupt;
     try {
         const auto connection = market::connectionFor(data::loadServiceHosts(dataRoot));
         const auto today = parseDate(localToday());
         if (!today) throw market::MarketError("今日の日付を読めません。");
         market::UpdateHooks hooks;
         hooks.progress = [&](const market::UpdateProgress& progress) { line.show(progress); };
-        hooks.cancelled = [] { return interrupted != 0; };
+        hooks.cancelled = [] { return InterruptRequest::requested(); };
         const auto summary = market::updateMarketData(dataRoot, connection, days, *today, hooks);
         line.clear();
         std::cout << "J-Quants APIから更新しました。\n" << market::summaryText(summary) << '\n';
-        return 0;
+        return cli::kExitSuccess;
     } catch (const market::Cancelled&) {
         line.clear();
         std::cerr << "dravik: 更新を中止しました。取得した日は保存してあります "
                      "(ファイルは変えていません)。\n";
-        return 130;
+        return cli::kExitInterrupted;
     } catch (const Exception& e) {
         line.clear();
         std::cerr << "dravik: " << e.message() << '\n';
-        return 1;
+        return cli::kExitFailure;
     } catch (const std::exception& e) {
         line.clear();
         std::cerr << "dravik: " << e.what() << '\n';
-        return 1;
+        return cli::kExitFailure;
     }
 }

@@ -8,6 +8,7 @@ packages=(
   fonts-ipafont-gothic
   libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev qt6-svg-dev openssl libssl-dev
   nginx-light xvfb xauth imagemagick
+  dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 missing=()
 for p in "${packages[@]}"; do

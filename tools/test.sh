@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: the normal build, the address/undefined sanitizer build, a Release
-# build of the engine and the command line, and the formatting check. Warnings are
-# errors here.
+# Runs every test: the normal build and its Debian package, the address/undefined
+# sanitizer build, a Release build of the engine and the command line, and the formatting
+# check. Warnings are errors here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -10,6 +10,9 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+# The Debian package of that build, checked and run from a scratch root.
+cmake --build build --target package -j "$jobs"
+tests/packaging/check_package.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDRAVIK_SANITIZE=ON \
   -DDRAVIK_WINDOW=OFF -DDRAVIK_BENCH=OFF -DDRAVIK_WERROR=ON

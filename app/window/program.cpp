@@ -1,6 +1,7 @@
 #include "app/window/program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,6 +10,7 @@
 
 #include "app/data_root.h"
 #include "app/form.h"
+#include "app/version.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_platform.h"
 #include "app/window/splash_window.h"
@@ -20,6 +22,11 @@ namespace fs = std::filesystem;
 int runProgram(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("dravik");
+    QApplication::setApplicationVersion(
+        QString::fromUtf8(dravik::kVersion.data(), static_cast<int>(dravik::kVersion.size())));
+    // The desktop entry and the icon the package installs, for the window list and docks.
+    QGuiApplication::setDesktopFileName("dravik");
+    QApplication::setWindowIcon(QIcon::fromTheme("dravik"));
     QApplication::setFont(windowFont(12));
 
     // The splash first, painted at once, while the rest is loaded.
