@@ -17,7 +17,7 @@
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
-#include "market/csv_import.h"
+#include "market/market.h"
 #include "screening/breadth.h"
 #include "screening/patterns.h"
 #include "screening/results_csv.h"
@@ -258,7 +258,8 @@ int updateCommand(int argc, char** argv) {
 // dravik-cli import: CSV files of daily prices into the store, then the program's files.
 int importCommand(int argc, char** argv) {
     constexpr const char* usage =
-        "usage: dravik-cli import FILE... [--code CODE] [--name NAME] [--root DIR]\n"
+        "usage: dravik-cli import FILE... [--code CODE] [--name NAME] [--replace-sample] "
+        "[--root DIR]\n"
         "       (--code and --name name the stock of a single file)\n";
     const auto args = parse(argc, argv, {"--code", "--name", "--root"});
     if (!args || args->positional.empty() ||
@@ -273,6 +274,13 @@ int importCommand(int argc, char** argv) {
     if (options.count("--name")) choice.name = options.at("--name");
     const std::vector<std::filesystem::path> files(args->positional.begin(),
                                                    args->positional.end());
+    const data::DataRoot root{rootOf(options)};
+    // The command line asks nothing: the sample's watch list goes only when told so.
+    if (!options.count("--replace-sample") && market::holdsGeneratedSample(root)) {
+        std::cerr << "dravik: このデータフォルダーは見本データのままです。取り込んだデータで見本"
+                     "データを置き換えるには --replace-sample を付けてください。\n";
+        return 1;
+    }
     const bool terminal = ::isatty(2) != 0;
     const auto progress = [terminal](std::size_t done, std::size_t total,
                                      const std::filesystem::path& file) {
@@ -283,10 +291,10 @@ int importCommand(int argc, char** argv) {
         return true;
     };
     try {
-        const auto result =
-            market::importCsvFiles(data::DataRoot{rootOf(options)}, files, choice, progress);
+        const auto result = market::importCsvFiles(root, files, choice, progress);
         const auto report = market::describe(result);
         for (const auto& line : report.problems) std::cerr << "dravik: " << line << '\n';
+        for (const auto& line : report.warnings) std::cerr << "dravik: 注意: " << line << '\n';
         for (const auto& line : report.done) std::cout << line << '\n';
         return result.anyFailed() || !result.rebuildError.empty() ? 1 : 0;
     } catch (const Exception& e) {

@@ -27,7 +27,7 @@ struct Update : ExchangeFixture {
 };
 
 TEST_F(Update, AFirstUpdateFillsTheStoreFromEveryPageAndBuildsTheFiles) {
-    data::writeLines(root().priceFile(), {",1301旧名,130A,9998", "2020/01/06,1,2,3"});
+    data::writeLines(root().priceFile(), {",1301旧名,130A,9998"});
     const auto summary = update(20);
     EXPECT_EQ(summary.newestDay, day(kToday));
     EXPECT_EQ(summary.daysAdded, 20);
@@ -143,8 +143,9 @@ TEST_F(Update, FailuresSayWhatHappenedAndChangeNoFile) {
         {"key", 403, R"({"message":"The incoming api key is invalid or expired."})", 1,
          "J-Quants APIキーが無効か、契約プランの対象外のデータです。\nThe incoming api key is "
          "invalid or expired."},
-        {"server", 500, R"({"message":"Unexpected error"})", 1,
-         "J-Quants APIがエラーを返しました (HTTP 500)。\nUnexpected error"},
+        {"server", 500, R"({"message":"Unexpected error"})", 5,
+         "J-Quants APIがエラーを返しました (HTTP 500、5回試しました)。"},
+        {"gateway", 502, "", 5, "J-Quants APIがエラーを返しました (HTTP 502、5回試しました)。"},
         {"parameter", 400, "not json", 1, "J-Quants APIがエラーを返しました (HTTP 400)。"},
         {"malformed", 200, R"({"data":[{"Date":"2024-06-14","HolDiv":)", 1,
          "J-Quants APIの応答を読めません"},
@@ -165,8 +166,9 @@ TEST_F(Update, FailuresSayWhatHappenedAndChangeNoFile) {
     }
     EXPECT_EQ(server().requestCount(), 5u);  // the refused request, tried five times
 
-    // Four refusals, then the answer: the update goes through.
-    server().answerNext(429, "{}", 4);
+    // Refusals and a busy service, then the answer: the update goes through.
+    server().answerNext(429, "{}", 2);
+    server().answerNext(503, "{}", 2);
     EXPECT_EQ(update(5).daysAdded, 5);
 }
 
