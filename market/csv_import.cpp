@@ -674,8 +674,9 @@ std::optional<std::string> codeFromFileName(std::string_view fileName) {
     const std::string name = baseName(fileName);
     std::size_t run = 0;
     while (run < name.size() && std::isalnum(static_cast<unsigned char>(name[run]))) ++run;
+    // "7203.T.csv", "7203_daily.csv", "7203 Historical Data.csv", "7203過去データ.csv".
     if (run < name.size() && name[run] != '.' && name[run] != '_' && name[run] != '-' &&
-        name[run] != ' ')
+        name[run] != ' ' && static_cast<unsigned char>(name[run]) < 0x80)
         return std::nullopt;
     return stockCode(std::string_view(name).substr(0, run));
 }
