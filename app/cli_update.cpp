@@ -79,7 +79,7 @@ int runUpdate(const std::filesystem::path& root, int days) {
     } catch (const market::Cancelled&) {
         line.clear();
         std::cerr << "dravik: 更新を中止しました。取得した日は保存してあります "
-                     "(ファイルは変えていません)。\n";
+                     "(ファイルは最後にそろえた組のままです)。\n";
         return 130;
     } catch (const Exception& e) {
         line.clear();

@@ -240,7 +240,8 @@ bool MarketActions::runUpdate() {
     }
     if (run->cancelled) {
         form_.platform.showMessage(
-            "更新を中止しました。取得した日は保存してあります (ファイルは変えていません)。");
+            "更新を中止しました。取得した日は保存してあります "
+            "(ファイルは最後にそろえた組のままです)。");
     } else if (run->damaged) {
         // The way out, once the user agrees: the damaged store is kept aside and the
         // update builds a new one.
