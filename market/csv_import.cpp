@@ -605,12 +605,11 @@ bool holdsUtf8Japanese(std::string_view line) {
 std::string decodeText(std::string_view fileName, std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return data::utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return data::utf16ToUtf8(bytes.substr(2), true);
-    const bool bom = bytes.starts_with("\xEF\xBB\xBF");
-    if (bom) bytes.remove_prefix(3);
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     if (data::isUtf8(bytes)) return std::string(bytes);
     // Line by line: the first line that is not ASCII tells the file's encoding.
     enum class Kind { ascii, utf8, other };
-    std::optional<Kind> encoding = bom ? std::optional(Kind::utf8) : std::nullopt;
+    std::optional<Kind> encoding;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find_first_of("\r\n", start);
@@ -619,8 +618,9 @@ std::string decodeText(std::string_view fileName, std::string_view bytes) {
         const bool ascii = std::all_of(line.begin(), line.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         if (!ascii) {
-            const Kind kind =
-                data::isUtf8(line) && holdsUtf8Japanese(line) ? Kind::utf8 : Kind::other;
+            const bool utf8 =
+                data::isUtf8(line) && (holdsUtf8Japanese(line) || encoding == Kind::utf8);
+            const Kind kind = utf8 ? Kind::utf8 : Kind::other;
             if (!encoding) encoding = kind;
             if (kind != *encoding)
                 mixedEncoding(fileName, lineAt(bytes, start),
