@@ -19,7 +19,7 @@
 #include "app/platform.h"
 #include "chart/patterns.h"
 #include "chart/series.h"
-#include "market/csv_import.h"
+#include "market/market.h"
 #include "screening/breadth.h"
 #include "screening/results_csv.h"
 #include "screening/screening.h"
@@ -160,6 +160,13 @@ int importCommand(int argc, char** argv) {
     if (options.count("--name")) choice.name = options.at("--name");
     const std::vector<std::filesystem::path> files(args->positional.begin(),
                                                    args->positional.end());
+    const data::DataRoot root{rootOf(options)};
+    // The command line asks nothing: the sample's watch list goes only when told so.
+    if (!options.count("--replace-sample") && market::holdsGeneratedSample(root)) {
+        std::cerr << "dravik: このデータフォルダーは見本データのままです。取り込んだデータで見本"
+                     "データを置き換えるには --replace-sample を付けてください。\n";
+        return 1;
+    }
     const bool terminal = ::isatty(2) != 0;
     // Ctrl-C stops before the next file; the files already read stay.
     const InterruptRequest interrupt;
@@ -172,10 +179,10 @@ int importCommand(int argc, char** argv) {
         return !InterruptRequest::requested();
     };
     try {
-        const auto result =
-            market::importCsvFiles(data::DataRoot{rootOf(options)}, files, choice, progress);
+        const auto result = market::importCsvFiles(root, files, choice, progress);
         const auto report = market::describe(result);
         for (const auto& line : report.problems) std::cerr << "dravik: " << line << '\n';
+        for (const auto& line : report.warnings) std::cerr << "dravik: 注意: " << line << '\n';
         for (const auto& line : report.done) std::cout << line << '\n';
         if (result.cancelled) return cli::kExitInterrupted;
         return result.anyFailed() || !result.rebuildError.empty() ? cli::kExitFailure

@@ -4,12 +4,12 @@
 
 #include <chrono>
 #include <iostream>
+#include <optional>
 
 #include "app/cli_args.h"
 #include "app/cli_interrupt.h"
 #include "app/platform.h"
-#include "market/setup.h"
-#include "market/update.h"
+#include "market/market.h"
 #include "tables/convert.h"
 
 namespace {
@@ -56,14 +56,24 @@ int runUpdate(const std::filesystem::path& root, int days) {
         market::UpdateHooks hooks;
         hooks.progress = [&](const market::UpdateProgress& progress) { line.show(progress); };
         hooks.cancelled = [] { return InterruptRequest::requested(); };
-        const auto summary = market::updateMarketData(dataRoot, connection, days, *today, hooks);
+        std::optional<market::UpdateSummary> summary;
+        try {
+            summary = market::updateMarketData(dataRoot, connection, days, *today, hooks);
+        } catch (const market::StoreDamaged& e) {
+            // The way out: the damaged file is kept aside and the update builds a new store.
+            line.clear();
+            const auto kept = market::setDamagedStoreAside(dataRoot);
+            std::cerr << "dravik: " << e.message() << "\n壊れたファイルを " << kept.string()
+                      << " として残し、市場データを作り直します。\n";
+            summary = market::updateMarketData(dataRoot, connection, days, *today, hooks);
+        }
         line.clear();
-        std::cout << "J-Quants APIから更新しました。\n" << market::summaryText(summary) << '\n';
+        std::cout << "J-Quants APIから更新しました。\n" << market::summaryText(*summary) << '\n';
         return cli::kExitSuccess;
     } catch (const market::Cancelled&) {
         line.clear();
         std::cerr << "dravik: 更新を中止しました。取得した日は保存してあります "
-                     "(ファイルは変えていません)。\n";
+                     "(ファイルは最後にそろえた組のままです)。\n";
         return cli::kExitInterrupted;
     } catch (const Exception& e) {
         line.clear();

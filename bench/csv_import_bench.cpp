@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "data/text_file.h"
-#include "market/csv_import.h"
+#include "market/market.h"
 
 namespace {
 

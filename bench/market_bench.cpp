@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "data/text_file.h"
-#include "market/update.h"
+#include "market/market.h"
 #include "tools/jquants_server.h"
 
 namespace {

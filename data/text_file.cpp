@@ -57,6 +57,8 @@ Path writeTarget(const Path& path) {
     return target;
 }
 
+}  // namespace
+
 // Makes a rename in the folder last through a power cut. File systems that cannot sync a
 // folder say EINVAL; that is no failure of the write.
 bool syncFolder(const Path& folder) {
@@ -68,18 +70,15 @@ bool syncFolder(const Path& folder) {
     return synced;
 }
 
-}  // namespace
+namespace {
 
-void writeBytes(const Path& path, std::string_view bytes) {
-    const Path target = writeTarget(path);
-    if (target.empty()) throwCannotCreate(pathText(path));
+// Writes the bytes to `temp` beside `target`, with the old file's owner and permission
+// bits, and syncs them; false when it failed (then `temp` is gone).
+bool writeBeside(const Path& target, const Path& temp, std::string_view bytes) {
     struct stat old {};
     const bool replacing = ::stat(target.c_str(), &old) == 0;
-    // A file the user made read-only stays as it is.
-    if (replacing && ::access(target.c_str(), W_OK) != 0) throwCannotCreate(pathText(path));
-    const Path temp = target.string() + ".tmp" + std::to_string(::getpid());
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throwCannotCreate(pathText(path));
+    if (fd < 0) return false;
     bool ok = true;
     if (replacing) {
         // The new file takes the old one's owner (where allowed) and permission bits.
@@ -89,11 +88,54 @@ void writeBytes(const Path& path, std::string_view bytes) {
     ok = ok && data::writeFully(fd, bytes);
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+// The target of a write that may go ahead: a file the user made read-only stays as it is.
+Path writableTarget(const Path& path) {
+    const Path target = writeTarget(path);
+    if (target.empty()) throwCannotCreate(pathText(path));
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && ::access(target.c_str(), W_OK) != 0)
+        throwCannotCreate(pathText(path));
+    return target;
+}
+
+std::string crlfText(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const auto& line : lines) size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+void writeBytes(const Path& path, std::string_view bytes) {
+    const Path target = writableTarget(path);
+    const Path temp = target.string() + ".tmp" + std::to_string(::getpid());
+    if (!writeBeside(target, temp, bytes) || std::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         throwCannotCreate(pathText(path));
     }
     if (!syncFolder(target.parent_path())) throwCannotCreate(pathText(path));
+}
+
+Staged stageBytes(const Path& path, std::string_view bytes) {
+    Staged staged;
+    staged.target = writableTarget(path);
+    staged.staged = staged.target.string() + ".new";
+    if (!writeBeside(staged.target, staged.staged, bytes)) throwCannotCreate(pathText(path));
+    return staged;
+}
+
+Staged stageLines(const Path& path, const std::vector<std::string>& lines) {
+    return stageBytes(path, utf8ToCp932(crlfText(lines)));
 }
 
 std::string readText(const Path& path) {
@@ -105,15 +147,7 @@ std::vector<std::string> readLines(const Path& path) {
 }
 
 void writeLines(const Path& path, const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const auto& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    writeBytes(path, utf8ToCp932(text));
+    writeBytes(path, utf8ToCp932(crlfText(lines)));
 }
 
 }  // namespace data

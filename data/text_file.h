@@ -21,6 +21,20 @@ std::string readBytes(const Path& path,
 // Throws EFileError "ファイル %s を作成できません".
 void writeBytes(const Path& path, std::string_view bytes);
 
+// Files that change together are written in two steps: each is staged beside its
+// place (as writeBytes writes, through a symbolic link, with the old file's permission
+// bits) before the first one is put in place by a rename. Throws EFileError
+// "ファイル %s を作成できません" and leaves no staged file behind.
+struct Staged {
+    Path staged;  // "<target>.new"
+    Path target;  // the file itself (a symbolic link's target)
+};
+Staged stageBytes(const Path& path, std::string_view bytes);
+Staged stageLines(const Path& path, const std::vector<std::string>& lines);
+
+// Makes the renames in a folder last through a power cut; false when it cannot.
+bool syncFolder(const Path& folder);
+
 std::string readText(const Path& path);
 std::vector<std::string> readLines(const Path& path);
 void writeLines(const Path& path, const std::vector<std::string>& lines);

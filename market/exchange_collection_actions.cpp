@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/form.h"
-#include "market/issue_history.h"
+#include "market/market.h"
 #include "market/program_files.h"
 #include "market/setup.h"
 #include "tables/convert.h"

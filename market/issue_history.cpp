@@ -1,4 +1,5 @@
-#include "market/issue_history.h"
+#include "market/jquants_client.h"
+#include "market/market.h"
 
 #include <algorithm>
 

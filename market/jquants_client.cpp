@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "market/jquants_pages.h"
@@ -144,16 +145,25 @@ std::string JQuantsClient::get(const std::string& pathAndQuery) {
         if (status == 210) return {};  // no content
         const std::string message = serviceMessageOf(t.body);
         const std::string detail = message.empty() ? "" : "\n" + message;
-        if (status == 429) {
-            if (attempt < kMaxTries) {
-                wait(std::chrono::seconds(connection_.retryWaitSeconds));
-                continue;
-            }
+        // Too many requests, or the service busy or down for a moment: a few more tries,
+        // each after a longer wait.
+        const bool passing =
+            status == 429 || status == 500 || status == 502 || status == 503 || status == 504;
+        if (passing && attempt < kMaxTries) {
+            wait(std::chrono::seconds(connection_.retryWaitSeconds) * attempt);
+            continue;
+        }
+        if (status == 429)
             throw ServiceError(
                 "J-Quants APIのリクエスト数が上限を超えました (" + intToStr(kMaxTries) +
                     "回試しました)。しばらく待ってから更新し直してください。" + detail,
                 429, message);
-        }
+        if (passing)
+            throw ServiceError("J-Quants APIがエラーを返しました (HTTP " + intToStr(status) + "、" +
+                                   intToStr(kMaxTries) +
+                                   "回試しました)。しばらく待ってから更新し直してください。" +
+                                   detail,
+                               static_cast<int>(status), message);
         if (status == 403)
             throw ServiceError(
                 "J-Quants APIキーが無効か、契約プランの対象外のデータです。" + detail, 403,
@@ -167,6 +177,7 @@ std::string JQuantsClient::get(const std::string& pathAndQuery) {
 void JQuantsClient::eachPage(const std::string& path, const std::string& query,
                              const std::function<std::string(std::string& body)>& onPage) {
     std::string key;
+    std::set<std::string> seen;
     for (int page = 0;; ++page) {
         if (page == kMaxPages) malformedReply("ページが終わりません");
         std::string target = path + "?" + query;
@@ -175,12 +186,14 @@ void JQuantsClient::eachPage(const std::string& path, const std::string& query,
         if (body.empty()) return;
         std::string next = onPage(body);
         if (next.empty()) return;
-        if (next == key) malformedReply("同じページキー");
+        // A key seen before in this query would page round in circles.
+        if (!seen.insert(next).second)
+            throw MarketError(
+                "J-Quants APIが同じページを繰り返し返したため、更新を止めました (ページキー " +
+                intToStr(page + 1) + "ページ目)。しばらくしてから更新し直してください。");
         key = std::move(next);
     }
 }
-
-namespace {}  // namespace
 
 std::vector<CalendarDay> JQuantsClient::calendar() {
     std::vector<CalendarDay> days;
@@ -201,6 +214,9 @@ std::vector<Bar> JQuantsClient::barsOn(Day day) {
     std::vector<Bar> bars;
     eachPage("/equities/bars/daily", "date=" + compactDate(day),
              [&](std::string& body) { return readBarsPage(body, bars); });
+    // A row of another day would be stored under the wrong date.
+    for (const auto& bar : bars)
+        if (bar.day != day) malformedReply("求めた日と違う日付の行 " + isoText(bar.day));
     return bars;
 }
 
@@ -210,6 +226,9 @@ std::vector<Bar> JQuantsClient::barsOf(std::string_view code, Day from, Day to) 
                               "&from=" + compactDate(from) + "&to=" + compactDate(to);
     eachPage("/equities/bars/daily", query,
              [&](std::string& body) { return readBarsPage(body, bars); });
+    for (const auto& bar : bars)
+        if (bar.day < from || bar.day > to)
+            malformedReply("求めた期間の外の日付の行 " + isoText(bar.day));
     return bars;
 }
 

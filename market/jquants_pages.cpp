@@ -45,6 +45,16 @@ double number(ondemand::value value) {
     malformedReply("数値の項目");
 }
 
+// A code goes into files and messages: printable characters only.
+std::string codeOf(ondemand::value value) {
+    std::string code = text(value);
+    for (char c : code) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) malformedReply("制御文字を含むコード");
+    }
+    return code;
+}
+
 Day dateOf(ondemand::value value) {
     const auto day = parseIsoDay(text(value));
     if (!day) malformedReply("日付");
@@ -88,7 +98,7 @@ Bar barFrom(ondemand::object& row) {
             bar.day = dateOf(value);
             dated = true;
         } else if (name == "Code") {
-            bar.code = text(value);
+            bar.code = codeOf(value);
         } else if (name == "O") {
             bar.open = number(value);
         } else if (name == "H") {
@@ -137,8 +147,11 @@ std::string readIssuesPage(std::string& body, std::vector<Issue>& issues) {
         Issue issue;
         for (auto field : row) {
             const std::string_view name = field.unescaped_key().value();
-            std::string* target = name == "Code"       ? &issue.code
-                                  : name == "CoName"   ? &issue.name
+            if (name == "Code") {
+                issue.code = codeOf(field.value());
+                continue;
+            }
+            std::string* target = name == "CoName"     ? &issue.name
                                   : name == "CoNameEn" ? &issue.nameEn
                                   : name == "Mkt"      ? &issue.market
                                   : name == "MktNm"    ? &issue.marketName

@@ -4,6 +4,8 @@
 // price file from the watch list (the price file's header codes). Each is built whole
 // in memory and written atomically; the readers of those files stay as they are.
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,6 @@ std::vector<std::string> watchList(const data::DataRoot& root);
 // between the oldest and the newest stored bar, and stored days the calendar does not
 // cover (imports without a calendar).
 std::vector<Day> storedDays(const Store& store);
-
-// A price as the files write it: whole yen, halves away from zero; empty for none.
-std::string wholeYen(double price);
 
 // zenncode.txt: line 0 as given, then "CODE<TAB>name" per listed or imported common
 // stock, ascending by code as text.
@@ -53,10 +52,13 @@ void writeCandidateFile(const Store& store, const data::DataRoot& root, int days
 // Returns the watch-list codes the store knows nothing of.
 std::vector<std::string> writePriceFile(const Store& store, const data::DataRoot& root);
 
-// All four files: every one is built before the first is written; the store then
-// records that the root's files come from it. Codes of `joinWatchList` not yet watched
-// are added at the end of the watch list (while it has room). Returns the unknown
-// watch-list codes.
+// All four files as one generation: every one is built and staged beside its place
+// before the first replaces the old one, and a failure before the last replacement
+// puts the old ones back. The store marks the generation while its files are being
+// replaced and records at the end that the root's files come from it (see
+// repairProgramFiles). The code list's first line loses the generated sample's mark. Codes of
+// `joinWatchList` not yet watched are added at the end of the watch list (while it has room).
+// Returns the unknown watch-list codes.
 std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot& root,
                                              int candidateDays = kCandidateDays,
                                              const std::vector<std::string>& joinWatchList = {});
@@ -68,8 +70,38 @@ std::vector<std::string> rebuildProgramFiles(Store& store, const data::DataRoot&
                                              const std::vector<std::string>& watchList, bool fresh,
                                              int candidateDays = kCandidateDays);
 
-// Whether the root still holds the generated sample data (made-up names and prices):
-// its code list says so and no file has been built from the store since.
-bool holdsGeneratedSample(const data::DataRoot& root);
+// A generation left half replaced (a kill, a power cut) is rebuilt from the store with
+// the watch list it was written with; returns the notice for the user, or empty.
+std::string repairProgramFiles(Store& store, const data::DataRoot& root);
+
+// Tests stand in for a failure (a throw) or a kill between the replacements of a
+// generation: called before each of the four renames with its number, 0 to 3.
+extern std::function<void(int file)> beforeReplacingFile;
+
+// The price file's prices the store lacks (older history, a watched stock the exchange
+// does not list), taken into the store as imported prices so that no rebuild cuts them.
+struct KeptHistory {
+    int rows = 0;
+    std::vector<std::string> codes;  // four characters
+};
+KeptHistory keepPriceFileHistory(Store& store, const data::DataRoot& root);
+
+// One update or import at a time per data root: R/dravik/update.lock, held while it
+// runs (and let go by the system when the program dies).
+class RootLock {
+  public:
+    // Throws Busy "別の更新が実行中です。…" when another holds it.
+    explicit RootLock(const data::DataRoot& root);
+    ~RootLock();
+    RootLock(const RootLock&) = delete;
+    RootLock& operator=(const RootLock&) = delete;
+    // Nothing when another holds it.
+    static std::unique_ptr<RootLock> tryTake(const data::DataRoot& root);
+
+  private:
+    RootLock() = default;
+    bool take(const data::DataRoot& root);
+    int fd_ = -1;
+};
 
 }  // namespace market

@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 
 #include "data/file_descriptor.h"
+#include "data/text_file.h"
 #include "market/store.h"
 
 namespace market {
@@ -71,13 +71,31 @@ std::string readKey() {
         throw MarketError("J-Quants APIキーのファイル " + path.string() +
                           " は他のユーザーも読めるため使いません。chmod 600 " + path.string() +
                           " で自分だけが読めるようにしてください。");
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line))
+    std::string content;
+    try {
+        content = data::readBytes(path, 64 * 1024);
+    } catch (const Exception&) {
         throw MarketError("J-Quants APIキーのファイル " + path.string() + " を読めません。");
-    const std::string key = checkedKey(line);
-    if (key.empty()) noKey();
-    return key;
+    }
+    // An editor's byte-order mark is no part of the key.
+    if (content.starts_with("\xEF\xBB\xBF")) content.erase(0, 3);
+    if (trimmed(content).empty())
+        throw MarketError("J-Quants APIキーのファイル " + path.string() +
+                          " は空です。1行目にキーを書いてください。");
+    // The key is the first line that is one; a note about it may stand around it.
+    std::size_t start = 0;
+    while (start <= content.size()) {
+        const std::size_t end = std::min(content.find('\n', start), content.size());
+        const std::string line = trimmed(std::string_view(content).substr(start, end - start));
+        start = end + 1;
+        if (line.empty()) continue;
+        try {
+            return checkedKey(line);
+        } catch (const MarketError&) {
+        }
+    }
+    throw MarketError("J-Quants APIキーのファイル " + path.string() +
+                      " にキーが見つかりません。1行目にキーだけを書いてください。");
 }
 
 void saveKey(std::string_view text) {

@@ -55,9 +55,20 @@ CREATE TABLE IF NOT EXISTS state(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITH
 constexpr const char* kBarColumns =
     "code, day, open, high, low, close, volume, adj_factor, adj_close";
 
+// A store SQLite cannot read at all; the user can only set it aside.
+[[noreturn]] void damaged(const std::filesystem::path& file, const std::string& reason) {
+    throw StoreDamaged("市場データの保存先 " + file.string() + " が壊れています (" + reason +
+                           ")。dravik-cli update を実行すると、壊れたファイルを " +
+                           file.filename().string() +
+                           ".damaged-日付-時刻 として残し、市場データを作り直します。",
+                       file);
+}
+
 [[noreturn]] void fail(sqlite3* db, const std::filesystem::path& file) {
-    throw MarketError("市場データの保存先 " + file.string() +
-                      " を使えません: " + (db ? sqlite3_errmsg(db) : "out of memory"));
+    const std::string reason = db ? sqlite3_errmsg(db) : "out of memory";
+    const int code = db ? (sqlite3_errcode(db) & 0xFF) : SQLITE_NOMEM;
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) damaged(file, reason);
+    throw MarketError("市場データの保存先 " + file.string() + " を使えません: " + reason);
 }
 
 class Statement {
@@ -361,6 +372,13 @@ void Store::setCalendar(const std::vector<CalendarDay>& days) {
     change.release(file_);
 }
 
+std::vector<Day> Store::closedDays() const {
+    Statement rows(db_, file_, "SELECT day FROM calendar WHERE kind IN (0, 3) ORDER BY day");
+    std::vector<Day> days;
+    while (rows.step()) days.push_back(rows.day(0));
+    return days;
+}
+
 std::vector<Day> Store::tradingDays() const {
     Statement rows(db_, file_, "SELECT day FROM calendar WHERE kind IN (1, 2) ORDER BY day");
     std::vector<Day> days;
@@ -414,6 +432,23 @@ std::vector<bool> Store::importBars(const std::vector<Bar>& bars) {
     }
     change.release(file_);
     return keptFromExchange;
+}
+
+std::vector<bool> Store::fillBars(const std::vector<Bar>& bars) {
+    const std::string sql = std::string("INSERT OR IGNORE INTO bars(") + kBarColumns +
+                            ", source, fetch) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 1, 0)";
+    Savepoint change(db_, file_);
+    Statement put(db_, file_, sql.c_str());
+    std::vector<bool> stored;
+    stored.reserve(bars.size());
+    for (const auto& bar : bars) {
+        put.bind(1, bar.code).bind(2, bar.day).bind(3, bar.open).bind(4, bar.high);
+        put.bind(5, bar.low).bind(6, bar.close).bind(7, bar.volume).bind(8, bar.adjFactor);
+        put.bind(9, bar.adjClose).run();
+        stored.push_back(sqlite3_changes(db_) > 0);
+    }
+    change.release(file_);
+    return stored;
 }
 
 void Store::replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,

@@ -2,44 +2,22 @@
 // The local market store R/dravik/market.sqlite: listed issues, the trading calendar
 // and daily bars, from the exchange's API or imported from files. The program's files
 // are built from it (market/program_files.h). SQLite stays inside this module.
-#include <chrono>
-#include <cmath>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "data/paths.h"
-#include "tables/errors.h"
+#include "market/market.h"
 
 struct sqlite3;
 
 namespace market {
 
-using Day = std::chrono::sys_days;
-
-// A failure of the store or of the exchange's service, in the user's words.
-class MarketError : public Exception {
-    using Exception::Exception;
-};
-
-// The user stopped the work.
-class Cancelled : public MarketError {
-  public:
-    Cancelled() : MarketError("中止しました。") {}
-};
-
 // Where a bar came from. A price from the exchange replaces an imported one for the
 // same issue and day; an imported price never replaces one from the exchange.
 enum class Source { exchange = 0, imported = 1 };
-
-// A value the service sent as null (no trade that day).
-inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
-inline bool hasNumber(double value) {
-    return !std::isnan(value);
-}
 
 struct Issue {
     std::string code{};  // 5 characters as the exchange writes it: "72030", "130A0"
@@ -58,21 +36,6 @@ std::string shortCode(std::string_view code);
 // A common stock: a 5-character code ending in "0".
 bool isCommonStock(std::string_view code);
 
-struct Bar {
-    std::string code;
-    Day day{};
-    double open = kNoValue;
-    double high = kNoValue;
-    double low = kNoValue;
-    double close = kNoValue;  // as traded
-    double volume = kNoValue;
-    double adjFactor = kNoValue;  // set on an ex-date: 0.5 for a 2-for-1 split
-    double adjClose = kNoValue;   // split-adjusted as the service computes it
-};
-
-// The closing price the program's files show: the adjusted close, else the close.
-double shownClose(const Bar& bar);
-
 struct CalendarDay {
     Day day{};
     int kind = 0;  // 0 closed, 1 trading, 2 half-day session, 3 closed (derivatives trade)
@@ -81,12 +44,8 @@ inline bool isTradingKind(int kind) {
     return kind == 1 || kind == 2;
 }
 
-// Days as the store keeps them: yyyymmdd.
-int dayNumber(Day day);
-Day dayOf(int number);
 // "2024-03-04" or "20240304"; nothing when it is not a date.
 std::optional<Day> parseIsoDay(std::string_view text);
-std::string isoText(Day day);
 
 // One connection to the store file; use it from one thread (each thread opens its own).
 class Store {
@@ -139,6 +98,8 @@ class Store {
     void setCalendar(const std::vector<CalendarDay>& days);
     // Trading days (kinds 1 and 2), ascending.
     std::vector<Day> tradingDays() const;
+    // Days the calendar marks as closed for stocks (kinds 0 and 3), ascending.
+    std::vector<Day> closedDays() const;
 
     // --- Bars ---
     // Stores bars under the source's precedence. `fetch` is the update that fetched them
@@ -147,6 +108,9 @@ class Store {
     // Stores imported bars as putBars does; returns for each bar whether it was left
     // out because the store holds the exchange's price for that issue and day.
     std::vector<bool> importBars(const std::vector<Bar>& bars);
+    // Stores imported bars only where the store holds no bar of that issue and day;
+    // returns for each bar whether it was stored.
+    std::vector<bool> fillBars(const std::vector<Bar>& bars);
     // Replaces the exchange's bars of one issue from `from` to `to` by these (a history
     // refetched after a split).
     void replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,

@@ -122,9 +122,11 @@ class DayFetcher {
 
 class Updater {
   public:
-    Updater(Store& store, const Connection& connection, const UpdateHooks& hooks)
+    Updater(Store& store, const Connection& connection, const UpdateHooks& hooks,
+            const DaysStored& daysStored)
         : store_(store),
           hooks_(hooks),
+          daysStored_(daysStored),
           client_(connection, ClientHooks{hooks.cancelled,
                                           [this](int seconds) {
                                               progress_.waitSeconds = seconds;
@@ -167,6 +169,7 @@ class Updater {
 
     Store& store_;
     const UpdateHooks& hooks_;
+    const DaysStored& daysStored_;
     JQuantsClient client_;
     UpdateProgress progress_;
     int fetch_ = 0;
@@ -358,6 +361,7 @@ UpdateSummary Updater::run(int days, Day today) {
             probed_.erase(day);
             if (!bars.empty()) ++summary.daysAdded;
             ++progress_.daysDone;
+            if (daysStored_) daysStored_(progress_.daysDone, progress_.daysTotal);
             if (fetcher) progress_.requests = requestsBefore + fetcher->requests();
             report();
         }
@@ -392,23 +396,51 @@ UpdateSummary Updater::run(int days, Day today) {
 }  // namespace
 
 UpdateSummary updateStore(Store& store, const Connection& connection, int days, Day today,
-                          const UpdateHooks& hooks) {
-    Updater updater(store, connection, hooks);
+                          const UpdateHooks& hooks, const DaysStored& daysStored) {
+    Updater updater(store, connection, hooks, daysStored);
     return updater.run(days, today);
 }
 
 UpdateSummary updateMarketData(const data::DataRoot& root, const Connection& connection, int days,
                                Day today, const UpdateHooks& hooks) {
     const auto started = std::chrono::steady_clock::now();
+    const RootLock lock(root);
+    const bool sample = holdsGeneratedSample(root);
     Store store(Store::fileIn(root));
-    auto summary = updateStore(store, connection, days, today, hooks);
+    const std::string repaired = repairProgramFiles(store, root);
+    // History the store lacks goes into it first, so no generation written from the store
+    // cuts it; the sample's prices are made up and make way.
+    const KeptHistory kept = sample ? KeptHistory{} : keepPriceFileHistory(store, root);
+    const int candidateDays = std::clamp(days, 1, kCandidateDays);
+
+    // A long first update writes a generation of the files every so many days, the
+    // newest first, so the user can chart long before it ends.
+    int usable = 0;
+    UpdateHooks hooksWithUsable = hooks;
+    if (hooks.progress)
+        hooksWithUsable.progress = [&](const UpdateProgress& progress) {
+            UpdateProgress shown = progress;
+            shown.daysUsable = usable;
+            hooks.progress(shown);
+        };
+    const auto daysStored = [&](int stored, int total) {
+        if (stored % kDaysPerGeneration != 0 || stored >= total) return;
+        rebuildProgramFiles(store, root, candidateDays);
+        usable = static_cast<int>(storedDays(store).size());
+    };
+    auto summary = updateStore(store, connection, days, today, hooksWithUsable, daysStored);
+    summary.repaired = repaired;
+    summary.keptRows = kept.rows;
+    summary.keptCodes = kept.codes;
+    summary.replacedSample = sample;
     if (hooks.progress) {
         UpdateProgress progress;
         progress.stage = Stage::files;
         progress.requests = summary.requests;
+        progress.daysUsable = usable;
         hooks.progress(progress);
     }
-    summary.unknownCodes = rebuildProgramFiles(store, root, std::clamp(days, 1, kCandidateDays));
+    summary.unknownCodes = rebuildProgramFiles(store, root, candidateDays);
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return summary;
@@ -422,6 +454,16 @@ std::string summaryText(const UpdateSummary& summary) {
                        intToStr(summary.splitsRefetched) + "、リクエスト " +
                        intToStr(summary.requests) + "、時間 " + seconds + "秒";
     if (summary.newestDay) text += "\n最新の日付: " + formatDate(*summary.newestDay);
+    if (summary.keptRows > 0) {
+        text += "\n価格ファイルにあって市場データになかった株価 " + intToStr(summary.keptRows) +
+                "件 (" + intToStr(static_cast<long long>(summary.keptCodes.size())) + "銘柄:";
+        for (std::size_t i = 0; i < summary.keptCodes.size() && i < 10; ++i)
+            text += " " + summary.keptCodes[i];
+        if (summary.keptCodes.size() > 10) text += " ほか";
+        text += ") は、取り込んだデータとして残しました。";
+    }
+    if (summary.replacedSample) text += "\n見本データを J-Quants APIの株価で置き換えました。";
+    if (!summary.repaired.empty()) text += "\n" + summary.repaired;
     if (!summary.unknownCodes.empty()) {
         text += "\nJ-Quants にない銘柄 (株価は空欄):";
         for (const auto& code : summary.unknownCodes) text += " " + code;
@@ -444,6 +486,8 @@ std::string progressText(const UpdateProgress& progress) {
         case Stage::days:
             text =
                 "日足 " + intToStr(progress.daysDone) + "/" + intToStr(progress.daysTotal) + " 日";
+            if (progress.daysUsable > 0)
+                text += " (グラフに使える日 " + intToStr(progress.daysUsable) + ")";
             break;
         case Stage::splits:
             text = "分割のあった銘柄を取り直し中";

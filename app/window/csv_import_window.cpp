@@ -17,8 +17,7 @@
 
 #include "app/form.h"
 #include "app/window/main_window.h"
-#include "market/csv_import.h"
-#include "market/program_files.h"
+#include "market/market.h"
 #include "tables/errors.h"
 #include "tables/settings_layout.h"
 #include "tables/source_mode.h"
@@ -138,6 +137,7 @@ void CsvImportWindow::importFiles(const QStringList& files) {
         if (result.filesRebuilt) reloadAndChart(form_, result);
         const auto report = market::describe(result);
         auto lines = report.problems;
+        lines.insert(lines.end(), report.warnings.begin(), report.warnings.end());
         lines.insert(lines.end(), report.done.begin(), report.done.end());
         if (report.problems.empty())
             form_.platform.showMessage(joined(lines));

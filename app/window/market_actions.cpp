@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -20,9 +21,7 @@
 
 #include "app/form.h"
 #include "app/window/main_window.h"
-#include "market/program_files.h"
-#include "market/setup.h"
-#include "market/update.h"
+#include "market/market.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
@@ -41,6 +40,7 @@ struct UpdateRun {
     market::UpdateProgress progress;
     std::optional<market::UpdateSummary> summary;
     std::string error;
+    bool damaged = false;  // the store file is damaged
     bool cancelled = false;
     std::atomic<bool> cancel{false};
     std::atomic<bool> done{false};
@@ -63,6 +63,24 @@ void keepAChartableStock(TForm1& form) {
 MarketActions::MarketActions(MainWindow& window, TForm1& form)
     : QObject(&window), window_(window), form_(form) {
     setObjectName("MarketActions");
+    confirm = [this](const QString& question) {
+        return QMessageBox::question(&window_, "dravik", question,
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
+    // Files left out of step by a run that was stopped between its replacements are
+    // rebuilt before the form reads them.
+    std::string repaired, failed;
+    try {
+        repaired = market::repairProgramFiles(form_.options.root);
+    } catch (const Exception& e) {
+        failed = e.message();
+    }
+    if (!repaired.empty() || !failed.empty())
+        QTimer::singleShot(0, this, [this, repaired, failed] {
+            if (!repaired.empty()) form_.platform.showMessage(repaired);
+            if (!failed.empty()) form_.platform.showError(errorBoxText(failed));
+        });
     if (QMenu* data = window_.menu("データ")) {
         QAction* update = data->addAction("データ更新");
         update->setObjectName("MarketUpdate");
@@ -155,6 +173,10 @@ bool MarketActions::runUpdate() {
         } catch (const market::Cancelled&) {
             const std::lock_guard lock(run->mutex);
             run->cancelled = true;
+        } catch (const market::StoreDamaged& e) {
+            const std::lock_guard lock(run->mutex);
+            run->error = e.message();
+            run->damaged = true;
         } catch (const Exception& e) {
             const std::lock_guard lock(run->mutex);
             run->error = e.message();
@@ -216,11 +238,27 @@ bool MarketActions::runUpdate() {
                                    market::summaryText(*run->summary));
         return true;
     }
-    if (run->cancelled)
+    if (run->cancelled) {
         form_.platform.showMessage(
-            "更新を中止しました。取得した日は保存してあります (ファイルは変えていません)。");
-    else
+            "更新を中止しました。取得した日は保存してあります "
+            "(ファイルは最後にそろえた組のままです)。");
+    } else if (run->damaged) {
+        // The way out, once the user agrees: the damaged store is kept aside and the
+        // update builds a new one.
+        const QString question =
+            qt(run->error) + "\n\n壊れたファイルを別の名前で残し、市場データを作り直しますか？";
+        if (!confirm(question)) return false;
+        try {
+            const auto kept = market::setDamagedStoreAside(form_.options.root);
+            form_.platform.showMessage("壊れたファイルを " + kept.string() + " として残しました。");
+        } catch (const Exception& e) {
+            form_.platform.showError(errorBoxText(e.message()));
+            return false;
+        }
+        return runUpdate();
+    } else {
         form_.platform.showError(errorBoxText(run->error));
+    }
     return false;
 }
 

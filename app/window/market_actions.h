@@ -8,8 +8,10 @@
 // and the client stays one plain blocking libcurl loop shared with the command line.
 #include <QObject>
 #include <QPointer>
+#include <QString>
+#include <functional>
 
-#include "market/store.h"
+#include "market/market.h"
 
 class MainWindow;
 class QFrame;
@@ -32,6 +34,9 @@ class MarketActions : public QObject {
     void editKey();
 
     QFrame* notice() const { return notice_; }
+
+    // Asks the user a yes-or-no question (a message box; tests answer themselves).
+    std::function<bool(const QString&)> confirm;
 
   private:
     void placeNotice();

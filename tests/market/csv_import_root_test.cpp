@@ -2,6 +2,7 @@
 // prices kept, the sample making way, the watch list filling up, and the program
 // charting and screening what was imported.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -92,6 +93,60 @@ TEST_F(CsvImport, TheExchangesPricesStayAndAFailedFileStoresNothing) {
               (std::vector<std::string>{"コード\t銘柄名", "7203\tトヨタ自動車", "9984\t"}));
     EXPECT_EQ(priceHeader(), (std::vector<std::string>{"7203トヨタ自動車", "9984"}));
     EXPECT_EQ(data::readLines(root().priceFile()).at(3), "2024/03/01,2500,8000");
+}
+
+TEST_F(CsvImport, AStorageFailureFailsOnlyTheFilesNotYetStored) {
+    {
+        // The store refuses the rows of one stock, as a full disk would refuse a batch.
+        Store store(Store::fileIn(root()));
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Store::fileIn(root()).c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER refuse BEFORE INSERT ON bars WHEN NEW.code = "
+                               "'99840' BEGIN SELECT RAISE(FAIL, 'disk I/O error'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const auto batchRows = market::importRowsPerCommit;
+    market::importRowsPerCommit = 1;  // every file a batch of its own
+    const auto result =
+        import({file("7203.csv", history({2500, 2510})), file("9984.csv", history({8000})),
+                file("6758.csv", history({900}))});
+    market::importRowsPerCommit = batchRows;
+    EXPECT_EQ(result.files[0].error, "");
+    EXPECT_EQ(
+        result.files[1].error,
+        "9984.csv: 市場データに保存できなかったため、このファイルは取り込んでいません (市場データ"
+        "の保存先 " +
+            Store::fileIn(root()).string() +
+            " を使えません: disk I/O error)。それより前の 1ファイルは保存してあります。");
+    EXPECT_EQ(result.files[2].error, "");
+    EXPECT_TRUE(result.filesRebuilt);
+    const Store store(Store::fileIn(root()));
+    EXPECT_EQ(store.closes({"72030", "99840", "67580"}, {market::dayOf(20240301)})[0], 2500);
+    EXPECT_FALSE(
+        market::hasNumber(store.closes({"72030", "99840", "67580"}, {market::dayOf(20240301)})[1]));
+    EXPECT_EQ(priceHeader(), (std::vector<std::string>{"7203", "6758"}));
+}
+
+TEST_F(CsvImport, OneImportAtATimeAndTheOldHistoryStays) {
+    dir.writeRaw("quendal/.keep", "");
+    data::writeLines(root().priceFile(), {",1301極洋", "2024/02/29,3000", "2024/02/28,2990"});
+    {
+        const market::RootLock held(root());
+        EXPECT_EQ(testing_support::messageOf<market::Busy>(
+                      [&] { import({file("7203.csv", history({2500}))}); }),
+                  "別の更新が実行中です。終わってからもう一度実行してください。");
+    }
+    const auto result = import({file("7203.csv", history({2500}))});
+    EXPECT_EQ(result.keptRows, 2);
+    EXPECT_EQ(result.keptCodes, std::vector<std::string>{"1301"});
+    EXPECT_EQ(data::readLines(root().priceFile()),
+              (std::vector<std::string>{",1301極洋,7203", "2024/03/01,,2500", "2024/02/29,3000,",
+                                        "2024/02/28,2990,"}));
+    EXPECT_NE(market::describe(result).done.at(1).find("2件 (1301) は、取り込んだデータとして残し"),
+              std::string::npos);
 }
 
 TEST_F(CsvImport, OfTwoFilesForTheSameDayTheLaterWins) {

@@ -126,7 +126,6 @@ TEST(CsvReading, ARowThatDoesNotParseStopsTheFileWithItsLine) {
         {"Date,Close\n2024/03/04,12a\n", "7203.csv 2行目: 数値ではありません: 12a"},
         {"Date\tClose\n2024/03/04\t1234,5\n", "7203.csv 2行目: 数値ではありません: 1234,5"},
         {"Date,Close,Volume\n2024/03/04,-5,1\n", "7203.csv 2行目: 株価ではありません: -5"},
-        {"Date,Close,Volume\n2024/03/04,5,x\n", "7203.csv 2行目: 出来高ではありません: x"},
         {"Date,Close\n2024/03/04,100\n\n2024/3/4,101\n",
          "7203.csv 4行目: 同じ日付の行がすでにあります: 2024/03/04"},
         {"Code,Close\n72O3,100\n",
@@ -134,7 +133,7 @@ TEST(CsvReading, ARowThatDoesNotParseStopsTheFileWithItsLine) {
          "入れるか、ファイル名を 20240304.csv のようにしてください。"},
         {"Date,Code,Close\n2024/03/04,7203x,100\n",
          "7203.csv 2行目: 銘柄コードではありません: 7203x"},
-        {"Date,Price\n2024/03/04,100\n",
+        {"Date,Value\n2024/03/04,100\n",
          "7203.csv: 株価の列が見つかりません。1銘柄の日足なら日付の列（Date／日付／年月日）と終値の"
          "列（Close／終値／Adj Close／調整後終値）、全銘柄の1日分ならコードの列（コード／Code／銘柄"
          "コード）と終値の列が、先頭30行までの見出しの行に要ります。"},

@@ -55,10 +55,10 @@ TEST_F(ProgramFiles, TheProgramReadsWhatTheStoreHolds) {
     EXPECT_EQ(unknown, std::vector<std::string>{"9999"});
     EXPECT_FALSE(market::holdsGeneratedSample(root()));
 
-    // Code list: line 0 as it was; listed common stocks ascending by code as text.
+    // Code list: line 0 without the sample's mark; listed common stocks ascending by code.
     EXPECT_EQ(
         data::readLines(root().codeListFile()),
-        (std::vector<std::string>{"0000\t見本データ", "1301\t極洋", "130A\tベリサーブ",
+        (std::vector<std::string>{"コード\t銘柄名", "1301\t極洋", "130A\tベリサーブ",
                                   "2593\t伊藤園", "7203\tトヨタ 自動車", "8697\t日本取引所"}));
 
     // Date file: 1001 lines from the newest day with prices; the half-day session counts.

@@ -47,6 +47,29 @@ TEST_F(ApiKey, ComesFromTheEnvironmentElseAFileOnlyItsOwnerCanRead) {
     EXPECT_EQ(market::readKey(), "environment-key");
 }
 
+TEST_F(ApiKey, TheKeyFileSaysWhatIsWrongWithIt) {
+    const auto write = [&](const std::string& bytes) {
+        std::filesystem::create_directories(keyFile().parent_path());
+        std::ofstream(keyFile(), std::ios::binary) << bytes;
+        ::chmod(keyFile().c_str(), 0600);
+    };
+    // A byte-order mark and a note around the key are no part of it.
+    write(
+        "\xEF\xBB\xBF"
+        "bom-key\r\n");
+    EXPECT_EQ(market::readKey(), "bom-key");
+    write("\n# J-Quants のキー\n\n  noted-key  \n");
+    EXPECT_EQ(market::readKey(), "noted-key");
+    write(" \n\n");
+    EXPECT_NE(testing_support::messageOf([] { market::readKey(); }).find("は空です"),
+              std::string::npos);
+    write("キーはここ\n");
+    EXPECT_NE(testing_support::messageOf([] {
+                  market::readKey();
+              }).find("1行目にキーだけを書いてください"),
+              std::string::npos);
+}
+
 TEST_F(ApiKey, AKeyThatCouldBreakItsHeaderLineIsRefused) {
     for (const char* key : {"abc\r\nx-other: 1", "ab c", "キー"})
         EXPECT_NE(testing_support::messageOf([&] { market::saveKey(key); }).find("使えない文字"),

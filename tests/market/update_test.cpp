@@ -27,7 +27,7 @@ struct Update : ExchangeFixture {
 };
 
 TEST_F(Update, AFirstUpdateFillsTheStoreFromEveryPageAndBuildsTheFiles) {
-    data::writeLines(root().priceFile(), {",1301旧名,130A,9998", "2020/01/06,1,2,3"});
+    data::writeLines(root().priceFile(), {",1301旧名,130A,9998"});
     const auto summary = update(20);
     EXPECT_EQ(summary.newestDay, day(kToday));
     EXPECT_EQ(summary.daysAdded, 20);
@@ -143,8 +143,9 @@ TEST_F(Update, FailuresSayWhatHappenedAndChangeNoFile) {
         {"key", 403, R"({"message":"The incoming api key is invalid or expired."})", 1,
          "J-Quants APIキーが無効か、契約プランの対象外のデータです。\nThe incoming api key is "
          "invalid or expired."},
-        {"server", 500, R"({"message":"Unexpected error"})", 1,
-         "J-Quants APIがエラーを返しました (HTTP 500)。\nUnexpected error"},
+        {"server", 500, R"({"message":"Unexpected error"})", 5,
+         "J-Quants APIがエラーを返しました (HTTP 500、5回試しました)。"},
+        {"gateway", 502, "", 5, "J-Quants APIがエラーを返しました (HTTP 502、5回試しました)。"},
         {"parameter", 400, "not json", 1, "J-Quants APIがエラーを返しました (HTTP 400)。"},
         {"malformed", 200, R"({"data":[{"Date":"2024-06-14","HolDiv":)", 1,
          "J-Quants APIの応答を読めません"},
@@ -165,9 +166,85 @@ TEST_F(Update, FailuresSayWhatHappenedAndChangeNoFile) {
     }
     EXPECT_EQ(server().requestCount(), 5u);  // the refused request, tried five times
 
-    // Four refusals, then the answer: the update goes through.
-    server().answerNext(429, "{}", 4);
+    // Refusals and a busy service, then the answer: the update goes through.
+    server().answerNext(429, "{}", 2);
+    server().answerNext(503, "{}", 2);
     EXPECT_EQ(update(5).daysAdded, 5);
+}
+
+TEST_F(Update, MalformedRepliesAndEndlessPagesAreRefused) {
+    market::JQuantsClient client(connection());
+    const auto refusal = [&](const std::function<void()>& ask) {
+        return testing_support::messageOf<market::MarketError>(ask);
+    };
+    // A row of another day than the one asked for would land under the wrong date.
+    server().answerNext(200, R"({"data":[{"Date":"2024-06-13","Code":"13010","C":1}]})");
+    EXPECT_EQ(refusal([&] { client.barsOn(day(20240614)); }),
+              "J-Quants APIの応答を読めません (求めた日と違う日付の行 2024-06-13)。");
+    server().answerNext(200, R"({"data":[{"Date":"2024-06-14","Code":"13\u000a0","C":1}]})");
+    EXPECT_EQ(refusal([&] { client.barsOn(day(20240614)); }),
+              "J-Quants APIの応答を読めません (制御文字を含むコード)。");
+    // A pagination key seen before in the same query ends it instead of looping.
+    server().answerNext(200, R"({"data":[],"pagination_key":"a"})");
+    server().answerNext(200, R"({"data":[],"pagination_key":"b"})");
+    server().answerNext(200, R"({"data":[],"pagination_key":"a"})");
+    EXPECT_NE(refusal([&] { client.calendar(); }).find("同じページを繰り返し返した"),
+              std::string::npos);
+}
+
+TEST_F(Update, TheUpdateKeepsTheHistoryTheStoreLacks) {
+    data::writeLines(root().priceFile(),
+                     {",1301旧名,9998自前", "2020/01/07,1,4", "2020/01/06,2,3"});
+    const auto summary = update(5);
+    EXPECT_EQ(summary.keptRows, 4);
+    EXPECT_EQ(summary.keptCodes, (std::vector<std::string>{"1301", "9998"}));
+    EXPECT_TRUE(summary.unknownCodes.empty());
+    EXPECT_NE(market::summaryText(summary).find("株価 4件 (2銘柄: 1301 9998)"), std::string::npos);
+    const auto prices = file(root().priceFile());
+    EXPECT_EQ(prices.at(0).rfind(",1301試験", 0), 0u) << prices.at(0);
+    EXPECT_NE(prices.at(0).find(",9998自前"), std::string::npos);
+    EXPECT_EQ(prices.back(), "2020/01/06,2,3");
+    EXPECT_EQ(file(root().codeListFile()).back(), "9998\t自前");
+}
+
+TEST_F(Update, ADamagedStoreIsSetAsideAndBuiltAnew) {
+    update(3);
+    const auto store = Store::fileIn(root());
+    std::filesystem::remove(store.string() + "-wal");
+    std::filesystem::remove(store.string() + "-shm");
+    data::writeBytes(store, std::string(4096, 'x'));
+    const auto message = testing_support::messageOf<market::StoreDamaged>([&] { update(3); });
+    EXPECT_NE(message.find("が壊れています (file is not a database)。dravik-cli update"),
+              std::string::npos)
+        << message;
+    const auto kept = market::setDamagedStoreAside(root());
+    EXPECT_EQ(kept.filename().string().rfind("market.sqlite.damaged-", 0), 0u);
+    EXPECT_EQ(data::readBytes(kept), std::string(4096, 'x'));
+    EXPECT_EQ(update(3).daysAdded, 3);
+}
+
+struct LongUpdate : ExchangeFixture {
+    LongUpdate() : ExchangeFixture(12, 5000) {}
+};
+
+TEST_F(LongUpdate, WritesTheFilesEveryHundredDaysNewestFirst) {
+    std::filesystem::create_directories(root().priceFile().parent_path());
+    data::writeLines(root().priceFile(), {",1301"});
+    std::vector<std::size_t> rowsSeen;
+    std::string shown;
+    market::UpdateHooks hooks;
+    hooks.progress = [&](const market::UpdateProgress& progress) {
+        if (progress.stage != market::UpdateProgress::Stage::days || progress.daysDone != 150)
+            return;
+        rowsSeen.push_back(data::readLines(root().priceFile()).size());
+        shown = market::progressText(progress);
+    };
+    const auto summary = market::updateMarketData(root(), connection(), 250, day(kToday), hooks);
+    EXPECT_EQ(summary.daysAdded, 250);
+    ASSERT_FALSE(rowsSeen.empty());
+    EXPECT_EQ(rowsSeen.front(), 101u);  // the newest 100 days and the header
+    EXPECT_NE(shown.find("日足 150/250 日 (グラフに使える日 100)"), std::string::npos) << shown;
+    EXPECT_EQ(data::readLines(root().priceFile()).size(), 251u);
 }
 
 TEST_F(Update, CertificatesAreAlwaysChecked) {

@@ -14,8 +14,8 @@
 #include "app/window/csv_import_window.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_platform.h"
-#include "market/csv_import.h"
-#include "market/program_files.h"
+#include "market/market.h"
+#include "tables/convert.h"
 #include "tests/app/window/qt_application.h"
 #include "tests/support.h"
 
@@ -23,11 +23,14 @@ using namespace testing_support;
 
 namespace {
 
+// Weekdays from 2024/01/01 on, rising.
 std::string rising(int days) {
     std::string text = "Date,Close\n";
-    for (int day = 1; day <= days; ++day)
-        text += "2024/01/" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "," +
-                std::to_string(1000 + 40 * day) + "\n";
+    std::chrono::sys_days day = std::chrono::year{2024} / 1 / 1;
+    for (int n = 1; n <= days; ++n, day += std::chrono::days(1)) {
+        while (std::chrono::weekday(day).iso_encoding() > 5) day += std::chrono::days(1);
+        text += formatDate(day) + "," + std::to_string(1000 + 40 * n) + "\n";
+    }
     return text;
 }
 
@@ -94,7 +97,7 @@ TEST(CsvImportWindow, AFileDroppedOnTheWindowIsImportedAndCharted) {
 
     ASSERT_EQ(f.messages.size(), 1u) << (f.errors.empty() ? "" : f.errors.front());
     EXPECT_EQ(f.messages[0],
-              "9984.csv: 9984 2024/01/01〜2024/01/25 の 25日分を取り込みました。\n"
+              "9984.csv: 9984 2024/01/01〜2024/02/02 の 25日分を取り込みました。\n"
               "1ファイルを取り込みました。");
     EXPECT_TRUE(f.questions.empty());
     EXPECT_EQ(f.form->Edit1.text(), "9984");

@@ -17,7 +17,6 @@
 #include "app/window/market_actions.h"
 #include "app/window/qt_platform.h"
 #include "data/text_file.h"
-#include "market/program_files.h"
 #include "tables/convert.h"
 #include "tests/app/small_root.h"
 #include "tests/app/window/qt_application.h"
