@@ -13,6 +13,7 @@
 #include "app/cli_args.h"
 #include "app/cli_chart.h"
 #include "app/cli_interrupt.h"
+#include "app/cli_pictures.h"
 #include "app/cli_update.h"
 #include "app/data_root.h"
 #include "app/form.h"
@@ -42,6 +43,19 @@ std::filesystem::path rootOf(const std::map<std::string, std::string>& options) 
             app::provideSampleData(root, *sample);
     } catch (const std::exception& e) {
         std::cerr << "dravik: " << e.what() << '\n';
+    }
+    return root;
+}
+
+// The data root, its program files brought back in step first when a run was stopped
+// between their replacements.
+std::filesystem::path readyRoot(const std::map<std::string, std::string>& options) {
+    const std::filesystem::path root = rootOf(options);
+    try {
+        if (const auto notice = market::repairProgramFiles(data::DataRoot{root}); !notice.empty())
+            std::cerr << notice << '\n';
+    } catch (const Exception& e) {
+        std::cerr << "dravik: " << e.message() << '\n';
     }
     return root;
 }
@@ -78,7 +92,9 @@ int chartCommand(int argc, char** argv) {
                     options.count("--trendlines") > 0, options.count("--targets") > 0};
     for (const char* picture : {"--svg", "--png", "--width"})
         if (options.count(picture)) command.pictures[picture] = options.at(picture);
-    return app::runChartCommand(rootOf(options), command);
+    if (options.count("--width") && !app::pictureWidth(options.at("--width")))
+        return cli::usageError("chart", "--width takes a number of pixels from 1 to 20000");
+    return app::runChartCommand(readyRoot(options), command);
 }
 
 // dravik-cli screen: the screening run "選別" on the form, then the results list.
@@ -87,7 +103,7 @@ int screenCommand(int argc, char** argv) {
     if (!args) return args.status();
     const auto& options = args->options;
     TerminalPlatform platform;
-    const std::filesystem::path root = rootOf(options);
+    const std::filesystem::path root = readyRoot(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
     if (!loadForScreening(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';

@@ -11,14 +11,20 @@
 
 namespace app {
 
+std::optional<int> pictureWidth(std::string_view text) {
+    const auto pixels = tryToInt(text);
+    if (!pixels || *pixels < 1 || *pixels > 20000) return std::nullopt;
+    return pixels;
+}
+
 int writeChartPictures(const ChartView& view, const ChartCaption& caption,
                        const std::map<std::string, std::string>& options) {
     const bool svg = options.count("--svg") > 0, png = options.count("--png") > 0;
     if (!svg && !png) return 0;
     int width = 0;
     if (options.count("--width")) {
-        const auto pixels = tryToInt(options.at("--width"));
-        if (!pixels || *pixels < 1 || *pixels > 20000) {
+        const auto pixels = pictureWidth(options.at("--width"));
+        if (!pixels) {
             std::cerr << "dravik: --width takes a number of pixels from 1 to 20000\n";
             return 2;
         }

@@ -223,3 +223,59 @@ TEST_F(ChartRun, KouhoModeChartsACandidateRow) {
 }
 
 }  // namespace
+
+// The chart run computes a chart value and writes it into the tables; run one by one, the
+// handlers write the same cells. Every sample stock, drawn and screened, on both scales.
+TEST(ChartValue, WritesTheCellsTheHandlersWriteOneByOne) {
+    HeadlessPlatform platform;
+    TForm1 typed(platform, {data::DataRoot{testing_support::sampleRoot()}, {}});
+    TForm1 oneByOne(platform, {data::DataRoot{testing_support::sampleRoot()}, {}});
+    for (TForm1* form : {&typed, &oneByOne}) form->Button2Click();
+    const auto grids = [](const TForm1& form) {
+        std::string cells;
+        for (const WorkingTable* grid : {&form.StringGrid1, &form.StringGrid5}) {
+            cells += std::to_string(grid->rowCount()) + "x" + std::to_string(grid->colCount());
+            for (int row = 0; row < grid->rowCount(); ++row)
+                cells += "\n" + grid->rowToCommaText(row);
+        }
+        for (int row = 1; row <= 20; ++row) cells += "|" + form.StringGrid3.rowToCommaText(row);
+        for (int row = 1; row < form.StringGrid2.storedRowCount(); ++row)
+            cells += "," + form.StringGrid2.cell(198, row);
+        return cells + form.Edit2.text();
+    };
+    int compared = 0;
+    for (const char* ratio : {"0.015", "コーエン"})
+        for (const bool screening : {false, true})
+            for (int col = 1; col <= 197; col += 7) {
+                for (TForm1* form : {&typed, &oneByOne}) {
+                    form->Edit1.setText(form->StringGrid2.cell(col, 0));
+                    form->Edit2.setText(col % 2 ? "500" : "120");
+                    form->Edit3.setText(ratio);
+                    form->Button37.caption = screening ? "選別中" : "選別";
+                    for (int c : {1, 2, 3, 4, 5})
+                        for (int r : {18, 19}) form->StringGrid3.setCell(c, r, "0");
+                }
+                typed.Button3Click();
+                // The same run with the engine's steps as separate handlers, over the
+                // series the chart run copied.
+                oneByOne.Button3Click();
+                for (WorkingTable* grid : {&oneByOne.StringGrid1, &oneByOne.StringGrid5})
+                    for (int row = 1; row < grid->rowCount(); ++row) grid->clearRow(row);
+                oneByOne.Edit2.setText(col % 2 ? "500" : "120");
+                oneByOne.Button4Click();
+                ratio == std::string("0.015") ? oneByOne.Button5Click() : oneByOne.Button28Click();
+                oneByOne.Button12Click();
+                if (screening) {
+                    for (int c : {1, 2, 3, 4, 5})
+                        for (int r : {18, 19}) oneByOne.StringGrid3.setCell(c, r, "0");
+                    oneByOne.Button38Click();
+                    oneByOne.Button39Click();
+                } else {
+                    oneByOne.Button6Click();
+                }
+                ASSERT_EQ(grids(typed), grids(oneByOne)) << "column " << col << " " << ratio;
+                ++compared;
+            }
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(compared, 4 * 29);
+}
