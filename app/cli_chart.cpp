@@ -109,6 +109,7 @@ int chartSeries(const FoundSeries& series, const ChartFields& fields, const Work
     request.dates = series.dates;
     request.days = days;
     request.scale = chart::scaleOfField(ratioText);
+    chart::applyStyle(request, command.style);
     chart::Chart chart = chart::runChart(request);
     // Without a price on either of the first two days there is no range to scale.
     if (chart.levels.empty()) throwNotInteger(cellOf(2));

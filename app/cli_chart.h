@@ -8,6 +8,7 @@
 
 #include "app/chart_text.h"
 #include "app/platform.h"
+#include "chart/chart.h"
 
 namespace app {
 
@@ -31,6 +32,7 @@ struct ChartCommand {
     std::optional<std::string> ratio;  // --ratio
     bool cohen = false;
     bool kouho = false;  // from the candidate file
+    chart::ChartStyle style;
     ChartTextOptions text;
     // --svg, --png, --width
     std::map<std::string, std::string> pictures;

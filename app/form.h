@@ -123,6 +123,8 @@ class TForm1 {
     // The chart the grids show: what the last chart run (or its drawing or screening
     // build) made; nothing while a run is under way or when it stopped early.
     std::optional<chart::Chart> shownChart;
+    // How the chart run and the screening draw (the construction choices).
+    chart::ChartStyle chartStyle;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chart/box_scale.h"
+#include "chart/textbook.h"
 
 namespace chart {
 
@@ -43,15 +44,52 @@ std::optional<Range> priceRangeOf(std::span<const Close> closes, int days) {
     return range;
 }
 
+// The textbook construction's range: every priced day's high (or close) and low (or close).
+std::optional<Range> fullRangeOf(const ChartRequest& request, int days) {
+    std::optional<Range> range;
+    const bool highLow = byHighLow(request);
+    for (int day = 1; day <= days; ++day) {
+        const Close& close = request.closes[static_cast<std::size_t>(day) - 1];
+        if (!close.priced()) continue;
+        long long high = close.price, low = close.price;
+        if (highLow) {
+            if (static_cast<std::size_t>(day) <= request.highs.size()) {
+                const Close& h = request.highs[static_cast<std::size_t>(day) - 1];
+                if (h.priced()) high = std::max(high, h.price);
+            }
+            if (static_cast<std::size_t>(day) <= request.lows.size()) {
+                const Close& l = request.lows[static_cast<std::size_t>(day) - 1];
+                if (l.priced()) low = std::min(low, l.price);
+            }
+        }
+        if (!range) range = Range{high, low, day, day};
+        if (high > range->high) {
+            range->high = high;
+            range->highDay = day;
+        }
+        if (low < range->low) {
+            range->low = low;
+            range->lowDay = day;
+        }
+    }
+    return range;
+}
+
 // The levels into the chart's rows: from row 2 for the percentage scale, from row 1 for
 // the Cohen scale (row 1 a box without a level when the high lies above the ladder).
-void layLevels(Chart& chart, const Range& range, const Scale& scale) {
+void layLevels(Chart& chart, const Range& range, const Scale& scale, Construction construction) {
     int firstRow = 2;
     std::vector<long long> levels;
     if (scale.cohen) {
         levels = cohenLevels(range.high, range.low);
         chart.openTop = cohenLadderRow(range.high) == 0;
         firstRow = chart.openTop ? 2 : 1;
+        // The textbook construction also needs the ladder's level at or below the low.
+        if (construction == Construction::Textbook && !levels.empty()) {
+            const auto& ladder = cohenLadder();
+            const auto at = std::find(ladder.begin(), ladder.end(), levels.back());
+            if (at != ladder.end() && at + 1 != ladder.end()) levels.push_back(*(at + 1));
+        }
     } else if (scale.fixed) {
         levels = fixedPercentageLevels(range.high, range.low, scale.ratio);
     } else {
@@ -151,11 +189,12 @@ Chart runChart(const ChartRequest& request) {
     // Days past the series' end have no price.
     const int days = std::max(0, std::min(request.days, static_cast<int>(request.closes.size())));
     chart.daysShown = request.days;
-    const auto range = priceRangeOf(request.closes, days);
+    const bool textbook = request.construction == Construction::Textbook;
+    const auto range = textbook ? fullRangeOf(request, days) : priceRangeOf(request.closes, days);
     if (!range) return chart;
     chart.highDay = range->highDay;
     chart.lowDay = range->lowDay;
-    layLevels(chart, *range, request.scale);
+    layLevels(chart, *range, request.scale, request.construction);
     indexBoxes(chart, request.closes, days);
 
     int counted = 0;

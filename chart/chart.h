@@ -44,8 +44,20 @@ enum class Construction { Program, Textbook };
 // (the chart), or the days that have a price (the screening build).
 enum class DayCount { SeriesDays, PricedDays };
 
+// The construction choices beyond the box ratio: what the chart window, the command line and
+// the screening draw by. The default is the program's own rule, unchanged.
+struct ChartStyle {
+    Construction construction = Construction::Program;
+    int reversal = 3;         // 1 to 5
+    bool highLow = false;     // the textbook construction on highs and lows
+    bool fixedScale = false;  // percentage levels started at 100,000,000
+    bool operator==(const ChartStyle&) const = default;
+};
+
 struct ChartRequest {
-    std::span<const Close> closes;       // closes[0] is day 1, the newest
+    std::span<const Close> closes;  // closes[0] is day 1, the newest
+    // The textbook construction on highs and lows: both as long as closes (empty: closes).
+    std::span<const Close> highs, lows;
     std::span<const std::string> dates;  // dates[0] is day 1; may be empty
     int days = 500;                      // days shown
     Scale scale;
@@ -117,6 +129,19 @@ struct Chart {
 // The chart of a drawing made over levels the caller holds (the form's handlers run one
 // by one).
 Chart chartOfDrawing(const Drawing& drawing, LevelColumn levels, bool openTop);
+
+// The request drawn in the style (the highs and lows are the caller's to give).
+inline void applyStyle(ChartRequest& request, const ChartStyle& style) {
+    request.construction = style.construction;
+    request.reversal = style.reversal;
+    request.scale.fixed = style.fixedScale;
+}
+
+// Whether a request draws by highs and lows.
+inline bool byHighLow(const ChartRequest& request) {
+    return request.construction == Construction::Textbook && !request.highs.empty() &&
+           !request.lows.empty();
+}
 
 // The whole chart run on values. A series whose first two days have no price has no
 // price range: the chart then has no levels and no columns.

@@ -50,6 +50,7 @@ std::optional<chart::ChartRequest> requestFromCells(const TForm1& form,
     request.closes = closes;
     request.days = *shown;
     request.scale = chart::scaleOfField(form.Edit3.text());
+    chart::applyStyle(request, form.chartStyle);
     return request;
 }
 

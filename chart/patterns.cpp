@@ -125,7 +125,9 @@ Mark ChartPatternCells::mark(int col, int row) const {
 std::optional<int> ChartPatternCells::topBox(int col) const {
     const Column* column = chart_.column(col);
     if (!column || column->empty()) return std::nullopt;
-    return column->topRow - (col == 2 ? 2 : 1);
+    // The program's own drawing never marks its start box, one above column 2's highest box.
+    const bool startBox = col == 2 && chart_.construction == Construction::Program;
+    return column->topRow - (startBox ? 2 : 1);
 }
 
 std::optional<int> ChartPatternCells::bottomBox(int col) const {

@@ -65,8 +65,8 @@ bool matches(Pattern pattern, const ChartCells& chart, int lastColumn);
 std::vector<Pattern> detectPatterns(const ChartCells& chart, int lastColumn);
 
 // A chart value as the pattern tests read it. The extreme records are those the screening
-// build keeps: a column's highest and lowest box, except that column 2 keeps the start
-// box, one above its highest box, as its top.
+// build keeps: a column's highest and lowest box, except that in the program's own
+// construction column 2 keeps the start box, one above its highest box, as its top.
 class ChartPatternCells : public ChartCells {
   public:
     explicit ChartPatternCells(const Chart& chart) : chart_(chart) {}
