@@ -97,6 +97,10 @@ long long cohenStep(long long b) {
 
 }  // namespace
 
+const std::vector<long long>& fixedPercentageLadder(long double ratio) {
+    return fixedLadder(ratio);
+}
+
 std::vector<long long> fixedPercentageLevels(long long high, long long low, long double ratio) {
     if (!(ratio > 0.0L && ratio < 1.0L) || high > kFixedTop)
         return percentageLevels(high, low, ratio);
