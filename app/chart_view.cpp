@@ -1,6 +1,7 @@
 #include "app/chart_view.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/form.h"
 #include "tables/code_lookup.h"
@@ -12,7 +13,15 @@ namespace app {
 std::string ChartView::levelText(int row) const {
     if (row == chart.firstLevelRow() && !firstLevelText.empty()) return firstLevelText;
     const auto level = chart.level(row);
-    return level ? intToStr(*level) : std::string();
+    return level ? levelNumberText(*level) : std::string();
+}
+
+std::string ChartView::levelNumberText(long long level) const {
+    if (levelDivisor <= 1) return intToStr(level);
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", levelDecimals,
+                  static_cast<double>(level) / static_cast<double>(levelDivisor));
+    return text;
 }
 
 chart::BoxScale boxScaleOf(const std::string& ratioText, const chart::Chart& chart) {

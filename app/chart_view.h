@@ -20,9 +20,15 @@ struct ChartView {
     // The text of the first level row as the grid shows it (the highest price as the
     // series holds it, on the percentage scale); empty: the level's number.
     std::string firstLevelText;
+    // Levels kept in hundredths (relative strength, a bullish percent) are shown divided,
+    // with these decimals; 1 and 0 show a price as it is.
+    long long levelDivisor = 1;
+    int levelDecimals = 0;
 
     // The text of a chart row's level: empty for a row without one.
     std::string levelText(int row) const;
+    // A level as the scale shows it.
+    std::string levelNumberText(long long level) const;
 };
 
 // What names a chart: the code field's text (code and name as found), the stock's name

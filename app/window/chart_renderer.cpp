@@ -121,7 +121,9 @@ QString ChartScene::currentPriceText() const {
     const auto& newest = view_.decorations.newestBox;
     if (!newest) return {};
     const auto price = view_.latestClose ? view_.latestClose : view_.chart.level(newest->second);
-    return price ? qt("現在値 " + chart::groupedNumber(*price)) : QString();
+    if (!price) return QString();
+    return qt("現在値 " + (view_.levelDivisor > 1 ? view_.levelNumberText(*price)
+                                                  : chart::groupedNumber(*price)));
 }
 
 // ---------------------------------------------------------------------------
@@ -222,7 +224,8 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
     painter.setPen(Qt::black);
     for (int row = first; row <= chart.lastLevelRow(); ++row)
         if (const auto level = chart.level(row))
-            painter.drawText(strip(row).adjusted(2, 0, -2, 0), align, QString::number(*level));
+            painter.drawText(strip(row).adjusted(2, 0, -2, 0), align,
+                             qt(scene.view().levelNumberText(*level)));
     if (current && scene.view().decorations.newestBox) {
         const QRectF mark = strip(scene.view().decorations.newestBox->second);
         painter.fillRect(mark, kNewestColour);
