@@ -253,8 +253,9 @@ void MarketAnalysis::walkStock(std::size_t stock, const MarketInput& input, std:
 void MarketAnalysis::advance(const MarketInput& input) {
     const std::size_t from = days_.size();
     if (input.days.size() < from || !std::equal(days_.begin(), days_.end(), input.days.begin()) ||
-        input.stocks.size() < stocks_.size() ||
-        input.closes.size() != input.stocks.size() * input.days.size())
+        input.stocks.size() < stocks_.size() || input.firstClosed > input.days.size() ||
+        input.firstClosed + (from > 0 ? 1 : 0) > from ||
+        input.closes.size() != input.stocks.size() * input.closedDays())
         throw std::logic_error("analysis: the input does not continue the analysis");
     adoptStocks(input);
     days_ = input.days;

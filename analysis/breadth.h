@@ -54,12 +54,17 @@ std::vector<Rating> rateBullishPercents(const std::vector<std::optional<double>>
 struct MarketInput {
     std::vector<Day> days;  // oldest first
     std::vector<market::StockInfo> stocks;
-    std::vector<double> closes;  // closes[s * days.size() + d]; market::kNoValue for none
+    // The closes of the days from `firstClosed` on: closes[s * closedDays() + d - firstClosed]
+    // (market::kNoValue for none). An analysis carried on needs only the day before the
+    // days it walks.
+    std::vector<double> closes;
+    std::size_t firstClosed = 0;
     market::BenchmarkKind benchmark = market::BenchmarkKind::none;
     std::vector<double> benchmarkCloses;  // by day (kind none: unused)
 
+    std::size_t closedDays() const { return days.size() - firstClosed; }
     double close(std::size_t stock, std::size_t day) const {
-        return closes[stock * days.size() + day];
+        return closes[stock * closedDays() + day - firstClosed];
     }
 };
 

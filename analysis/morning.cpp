@@ -89,11 +89,11 @@ std::optional<MarketInput> carryingInput(const market::MarketData& data, const M
     for (const auto& stock : input.stocks) codes.push_back(stock.code);
     std::vector<Day> wanted(days.begin() + static_cast<std::ptrdiff_t>(from) - 1, days.end());
     const auto read = data.closes(codes, wanted);
-    const std::size_t S = input.stocks.size(), D = days.size(), W = wanted.size();
-    input.closes.assign(S * D, market::kNoValue);
+    const std::size_t S = input.stocks.size(), W = wanted.size();
+    input.firstClosed = from - 1;
+    input.closes = read;
     const auto& lastCloses = kept.lastCloses();
     for (std::size_t s = 0; s < S; ++s) {
-        for (std::size_t w = 0; w < W; ++w) input.closes[s * D + from - 1 + w] = read[s * W + w];
         // The day the last run ended on must be as it was (an update stores it again).
         if (s < lastCloses.size() && !sameNumber(lastCloses[s], read[s * W])) return std::nullopt;
     }

@@ -19,6 +19,8 @@
 #include <optional>
 #include <thread>
 
+#include "analysis/morning.h"
+#include "analysis/report.h"
 #include "app/form.h"
 #include "app/window/main_window.h"
 #include "market/market.h"
@@ -39,6 +41,7 @@ struct UpdateRun {
     std::mutex mutex;
     market::UpdateProgress progress;
     std::optional<market::UpdateSummary> summary;
+    std::string notice;  // the morning's figures the update ends with
     std::string error;
     bool damaged = false;  // the store file is damaged
     bool cancelled = false;
@@ -168,8 +171,16 @@ bool MarketActions::runUpdate() {
         try {
             auto summary =
                 market::updateMarketData(root, connection, market::kMaxUpdateDays, day, hooks);
+            // The update ends with the whole market's figures, kept for the 市場 view.
+            std::string notice;
+            try {
+                notice = analysis::updateNotice(analysis::analyseRoot(root).analysis);
+            } catch (const Exception& e) {
+                notice = "強気％を計算できませんでした: " + e.message();
+            }
             const std::lock_guard lock(run->mutex);
             run->summary = std::move(summary);
+            run->notice = std::move(notice);
         } catch (const market::Cancelled&) {
             const std::lock_guard lock(run->mutex);
             run->cancelled = true;
@@ -235,7 +246,9 @@ bool MarketActions::runUpdate() {
         });
         refreshTitle();
         form_.platform.showMessage("J-Quants APIから更新しました。\n" +
-                                   market::summaryText(*run->summary));
+                                   market::summaryText(*run->summary) +
+                                   (run->notice.empty() ? "" : "\n" + run->notice));
+        emit updated();
         return true;
     }
     if (run->cancelled) {
