@@ -147,30 +147,12 @@ void checkFields(ChartFields& fields) {
     toInt(fields.days);
 }
 
-// The files a chart through the form needs; those other than the price file may be
-// absent. The settings fill the fields as at start-up.
-bool loadForm(TForm1& form, TerminalPlatform& platform) {
-    try {
-        form.Button18Click();
-        form.FieldsFromSettings();
-    } catch (const Exception&) {
-    }
-    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
-        try {
-            (form.*optional)();
-        } catch (const Exception&) {
-        }
-    }
-    form.run(&TForm1::Button2Click);
-    return platform.shown == 0;
-}
-
 // A stock neither file holds: the form's chart run collects it (the quick collection,
 // from the exchange or the price-table service) and charts it.
 int chartCollected(const std::filesystem::path& root, const ChartCommand& command,
                    const std::string& code, TerminalPlatform& platform) {
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForm(form, platform)) return 1;
+    if (!loadFormFiles(form, platform)) return 1;
     const ChartFields fields = fieldsOf(root, command);
     form.Edit1.setText(code);
     form.Edit2.setText(fields.days);
@@ -218,6 +200,22 @@ std::optional<FoundSeries> fromCandidateFile(const data::DataRoot& root, const W
 }
 
 }  // namespace
+
+bool loadFormFiles(TForm1& form, TerminalPlatform& platform) {
+    try {
+        form.Button18Click();
+        form.FieldsFromSettings();
+    } catch (const Exception&) {
+    }
+    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
+        try {
+            (form.*optional)();
+        } catch (const Exception&) {
+        }
+    }
+    form.run(&TForm1::Button2Click);
+    return platform.shown == 0;
+}
 
 int runChartCommand(const std::filesystem::path& root, const ChartCommand& command) {
     TerminalPlatform platform;

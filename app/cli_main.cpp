@@ -60,24 +60,6 @@ std::filesystem::path readyRoot(const std::map<std::string, std::string>& option
     return root;
 }
 
-// The files the screening needs; those other than the price file may be absent. The
-// settings fill the fields as at start-up.
-bool loadForScreening(TForm1& form, TerminalPlatform& platform) {
-    try {
-        form.Button18Click();
-        form.FieldsFromSettings();
-    } catch (const Exception&) {
-    }
-    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
-        try {
-            (form.*optional)();
-        } catch (const Exception&) {
-        }
-    }
-    form.run(&TForm1::Button2Click);
-    return platform.shown == 0;
-}
-
 int chartCommand(int argc, char** argv) {
     const auto args = cli::parse("chart", argc, argv);
     if (!args) return args.status();
@@ -105,7 +87,7 @@ int screenCommand(int argc, char** argv) {
     TerminalPlatform platform;
     const std::filesystem::path root = readyRoot(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForScreening(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
+    if (!app::loadFormFiles(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';
         return 1;
     }
