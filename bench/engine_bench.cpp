@@ -52,6 +52,17 @@ void ChartValueAndPatterns500Closes(benchmark::State& state) {
 }
 BENCHMARK(ChartValueAndPatterns500Closes)->Unit(benchmark::kMicrosecond);
 
+void ChartValueAndAllPatterns500Closes(benchmark::State& state) {
+    const auto closes = sampleCloses(state);
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = 500;
+    request.count = chart::DayCount::PricedDays;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(chart::cataloguePatternsOf(chart::runChart(request)));
+}
+BENCHMARK(ChartValueAndAllPatterns500Closes)->Unit(benchmark::kMicrosecond);
+
 // Every stock of the whole market's candidate file (about 4000 codes over 400 days):
 // read, charted as the screening builds them, and tested with `screen`.
 template <class Screen>
