@@ -67,9 +67,9 @@ ChartCaption chartCaptionOf(const TForm1& form) {
 
 std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
     std::vector<std::string> texts;
-    for (const auto& text :
-         {chart::newestSignalText(decorations), chart::lineInForceText(decorations),
-          chart::objectivesText(decorations)})
+    for (const auto& text : {chart::newestSignalText(decorations), chart::warningText(decorations),
+                             chart::lineInForceText(decorations),
+                             chart::objectivesText(decorations), chart::triggerText(decorations)})
         if (text) texts.push_back(*text);
     return texts;
 }

@@ -53,7 +53,8 @@ ChartCaption chartCaptionOf(const TForm1& form);
 // first and last date; then the newest signal, the line in force and the objectives.
 std::vector<std::string> chartTitleLines(const ChartView& view, const ChartCaption& caption);
 
-// What the panel says about the chart: newest signal, line in force, objectives.
+// What the panel says about the chart: newest signal, the newest column's warnings, line
+// in force, objectives, the next trigger prices.
 std::vector<std::string> panelTexts(const chart::Decorations& decorations);
 
 }  // namespace app

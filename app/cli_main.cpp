@@ -79,7 +79,8 @@ int chartCommand(int argc, char** argv) {
     return app::runChartCommand(readyRoot(options), command);
 }
 
-// dravik-cli screen: the screening run "選別" on the form, then the results list.
+// dravik-cli screen: the screening run "選別" on the form, then the results list (with
+// --all-patterns the further formations after the ten).
 int screenCommand(int argc, char** argv) {
     const auto args = cli::parse("screen", argc, argv);
     if (!args) return args.status();
@@ -100,6 +101,7 @@ int screenCommand(int argc, char** argv) {
         if (options.count("--cohen")) form.Edit3.setText(std::string(chart::kCohenWord));
         if (kouho) form.Edit8.setText(std::string(kKouhoWord));
         form.takeRangeAsSaved();
+        form.setExtendedPatterns(options.count("--all-patterns") > 0);
     });
     if (kouho && platform.errors == 0) form.run(&TForm1::Button31Click);  // "読込"
     if (platform.errors != 0) return 1;
@@ -125,6 +127,13 @@ int screenCommand(int argc, char** argv) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             std::cout << chart::kPatternCaptions[i];
             for (const auto& code : columns[i]) std::cout << '\t' << code;
+            std::cout << '\n';
+        }
+        // With --all-patterns the further formations follow the ten.
+        const auto formations = screening::formationColumns(form.StringGrid11);
+        for (std::size_t i = 0; i < formations.size(); ++i) {
+            std::cout << chart::kFormationCaptions[i];
+            for (const auto& code : formations[i]) std::cout << '\t' << code;
             std::cout << '\n';
         }
     }

@@ -125,6 +125,9 @@ class TForm1 {
     std::optional<chart::Chart> shownChart;
     // How the chart run and the screening draw (the construction choices).
     chart::ChartStyle chartStyle;
+    // Whether the results list shows the catalogue's further formations after the ten
+    // (拡張パターン).
+    bool extendedPatterns = false;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();
@@ -205,6 +208,8 @@ class TForm1 {
     void Button40Click();  // "結果開閉"
     void StringGrid11MouseUp(int col, int row);
     void Label6DblClick();  // range save
+    // 拡張パターン: the results list with or without the further formations' columns.
+    void setExtendedPatterns(bool shown);
     // The range fields as a start-up with this range would leave them: saved, not
     // resolved, no candidate rows loaded (the command line's screening).
     void takeRangeAsSaved();

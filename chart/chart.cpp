@@ -213,8 +213,16 @@ Chart runChart(const ChartRequest& request) {
     }
     if (chart.startDay == 0) return chart;
 
+    // The textbook construction draws from the prices over the levels, the program's own
+    // from the box index of each day.
     const Drawing drawing =
-        drawColumns(chart.boxIndexByDay, chart.startDay, {request.reversal, request.keepRecords});
+        textbook
+            ? drawTextbook({&chart.levels, request.closes.first(static_cast<std::size_t>(days)),
+                            byHighLow(request) ? request.highs : std::span<const Close>(),
+                            byHighLow(request) ? request.lows : std::span<const Close>(),
+                            chart.startDay, request.reversal})
+            : drawColumns(chart.boxIndexByDay, chart.startDay,
+                          {request.reversal, request.keepRecords});
     collectColumns(chart, drawing);
     chart.rising = drawing.rising;
     chart.lastBox = drawing.lastBox;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "chart/box_scale.h"
+#include "chart/pattern_catalogue.h"
 #include "tables/convert.h"
 
 namespace chart {
@@ -105,19 +106,32 @@ std::vector<MonthMarker> monthMarkers(const Chart& chart) {
 // ---------------------------------------------------------------------------
 // Signals
 
+namespace {
+
+// The catalogue's patterns at every column, signals and warnings apart.
+void patternHistory(const Chart& chart, std::vector<Signal>* signals,
+                    std::vector<Signal>* warnings) {
+    const PatternReader reader(chart);
+    for (int col = 2; col <= chart.lastColumn(); ++col)
+        for (const Completion& found : reader.at(col)) {
+            std::vector<Signal>* into = infoOf(found.pattern).warning ? warnings : signals;
+            if (into)
+                into->push_back({col, found.pattern, found.row, chart.dateAt(col, found.row)});
+        }
+}
+
+}  // namespace
+
 std::vector<Signal> signalHistory(const Chart& chart) {
     std::vector<Signal> history;
-    const ChartPatternCells cells(chart);
-    for (int col = 2; col <= chart.lastColumn(); ++col) {
-        const auto found = detectPatterns(cells, col);
-        if (found.empty()) continue;
-        // Every pattern of a column completes with its breakout: one box beyond the top
-        // (or bottom) of the column two before.
-        const int row = breakoutRow(cells, found.front(), col);
-        const std::string& date = chart.dateAt(col, row);
-        for (const Pattern pattern : found) history.push_back({col, pattern, row, date});
-    }
+    patternHistory(chart, &history, nullptr);
     return history;
+}
+
+std::vector<Signal> warningHistory(const Chart& chart) {
+    std::vector<Signal> warnings;
+    patternHistory(chart, nullptr, &warnings);
+    return warnings;
 }
 
 // ---------------------------------------------------------------------------
@@ -180,6 +194,23 @@ std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, i
     return level;
 }
 
+TriggerPrices triggerPrices(const Chart& chart, const BoxScale& scale) {
+    TriggerPrices triggers;
+    for (auto column = chart.columns.rbegin(); column != chart.columns.rend(); ++column) {
+        if (column->empty()) continue;
+        if (column->rising && triggers.buyRow == 0) {
+            triggers.buyRow = column->topRow - 1;
+            triggers.buy = priceAtRow(chart, scale, triggers.buyRow);
+        }
+        if (!column->rising && triggers.sellRow == 0) {
+            triggers.sellRow = column->bottomRow + 1;
+            triggers.sell = priceAtRow(chart, scale, triggers.sellRow);
+        }
+        if (triggers.buyRow != 0 && triggers.sellRow != 0) break;
+    }
+    return triggers;
+}
+
 std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScale& scale,
                                                const std::vector<Signal>& history) {
     const auto newest = std::find_if(history.rbegin(), history.rend(),
@@ -230,11 +261,12 @@ std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScal
 Decorations decorate(const Chart& chart, const BoxScale& scale) {
     Decorations decorations;
     decorations.months = monthMarkers(chart);
-    decorations.history = signalHistory(chart);
+    patternHistory(chart, &decorations.history, &decorations.warnings);
     decorations.lines = trendLines(chart, decorations.history);
     decorations.objectives = priceObjectives(chart, scale, decorations.history);
     if (const Column* last = chart.column(chart.lastColumn()); last && !last->empty())
         decorations.newestBox = std::pair{last->col, last->newestRow()};
+    decorations.triggers = triggerPrices(chart, scale);
     return decorations;
 }
 
@@ -277,6 +309,27 @@ std::optional<std::string> objectivesText(const Decorations& decorations) {
     };
     return "目標値 垂直 " + price(decorations.objectives->vertical) + " / 水平 " +
            price(decorations.objectives->horizontal);
+}
+
+std::optional<std::string> triggerText(const Decorations& decorations) {
+    const TriggerPrices& triggers = decorations.triggers;
+    if (triggers.buyRow == 0 && triggers.sellRow == 0) return std::nullopt;
+    const auto price = [](const std::optional<long long>& value) {
+        return value ? groupedNumber(*value) : std::string("-");
+    };
+    return "買い点 " + price(triggers.buy) + " / 売り点 " + price(triggers.sell);
+}
+
+std::optional<std::string> warningText(const Decorations& decorations) {
+    if (!decorations.newestBox) return std::nullopt;
+    std::string names;
+    for (const Signal& warning : decorations.warnings) {
+        if (warning.col != decorations.newestBox->first) continue;
+        if (!names.empty()) names += "・";
+        names += caption(warning.pattern);
+    }
+    if (names.empty()) return std::nullopt;
+    return "警告 " + names;
 }
 
 }  // namespace chart

@@ -40,9 +40,13 @@ struct Signal {
     bool operator==(const Signal&) const = default;
 };
 
-// Every pattern the screening knows, at each column where it completes, oldest first.
-// The patterns of the last column are what the screening finds for the chart.
+// Every signal of the pattern catalogue (the ten the screening knows and the further
+// formations that are no warnings) at each column where it completes, oldest first; at a
+// column the ten come first, in the screening's order. The ten of the last column are
+// what the screening finds for the chart.
 std::vector<Signal> signalHistory(const Chart& chart);
+// The warnings of the catalogue (traps, poles) at each column where they complete.
+std::vector<Signal> warningHistory(const Chart& chart);
 
 // Whether a double top (a buy) or a double bottom (a sell).
 inline bool isBreakout(Pattern pattern) {
@@ -90,6 +94,17 @@ struct BoxScale {
 // its ratio, the Cohen scale along its ladder. Nothing when the chart has no levels.
 std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, int row);
 
+// The next trigger prices: the level of the next double-top buy (one box above the last
+// X column's top) and of the next double-bottom sell (one box below the last O column's
+// bottom), on the chart's own scale; rows 0 and no price without such a column.
+struct TriggerPrices {
+    int buyRow = 0;
+    int sellRow = 0;
+    std::optional<long long> buy;
+    std::optional<long long> sell;
+};
+TriggerPrices triggerPrices(const Chart& chart, const BoxScale& scale);
+
 struct PriceObjectives {
     bool buy = true;      // counted from a double top; a double bottom counts down
     int signalCol = 0;    // the breakout column
@@ -114,10 +129,12 @@ std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScal
 struct Decorations {
     std::vector<MonthMarker> months;
     std::vector<Signal> history;
+    std::vector<Signal> warnings;  // traps and poles, apart from the signals
     std::vector<TrendLine> lines;
     std::optional<PriceObjectives> objectives;
     // The newest box drawn: the last column's top when rising, its bottom when falling.
     std::optional<std::pair<int, int>> newestBox;  // column, row
+    TriggerPrices triggers;
 };
 
 Decorations decorate(const Chart& chart, const BoxScale& scale);
@@ -130,5 +147,9 @@ std::optional<std::string> newestSignalText(const Decorations& decorations);
 std::optional<std::string> lineInForceText(const Decorations& decorations);
 // "目標値 垂直 1,234 / 水平 1,180"
 std::optional<std::string> objectivesText(const Decorations& decorations);
+// "買い点 1,250 / 売り点 1,105"; "-" for a price the chart has no column for.
+std::optional<std::string> triggerText(const Decorations& decorations);
+// "警告 ブルトラップ": the warnings completed at the newest column.
+std::optional<std::string> warningText(const Decorations& decorations);
 
 }  // namespace chart

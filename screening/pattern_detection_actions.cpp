@@ -9,6 +9,7 @@
 
 #include "app/form.h"
 #include "chart/chart_tables_actions.h"
+#include "chart/series.h"
 #include "screening/screening_build.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
@@ -125,6 +126,11 @@ void TForm1::Button38Click() {
         std::move(levels), openTop);
     built.daysShown = build.countedDays;
     built.startDay = build.startDay;
+    // The scale the levels were built by, which prices rows past the chart's edge.
+    if (Edit3.text() == chart::kCohenWord)
+        built.scale.cohen = true;
+    else if (const auto ratio = tryToFloat(Edit3.text()))
+        built.scale.ratio = *ratio;
     writeColumns(*this, built);
     for (const chart::ColumnRecords& records : build.records) {
         StringGrid5.setCell(records.col, 0, recordText(records.top, StringGrid2, StringGrid4));

@@ -254,9 +254,10 @@ bool ChartFeatures::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
     auto* help = static_cast<QHelpEvent*>(event);
     const auto cell = [this](int col, int row) { return cellRect(col, row); };
-    for (const int col : scene_.signalColumns()) {
-        if (!render::signalTagRect(scene_, cell, col).contains(help->pos())) continue;
-        QToolTip::showText(help->globalPos(), scene_.signalTip(col),
+    for (const render::SignalTag& tag : scene_.signalTags()) {
+        if (!render::signalTagRect(scene_, cell, tag.col, tag.index).contains(help->pos()))
+            continue;
+        QToolTip::showText(help->globalPos(), scene_.signalTip(tag.col),
                            window_.chartView()->viewport());
         return true;
     }

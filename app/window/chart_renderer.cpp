@@ -8,8 +8,10 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "app/window/window_style.h"
+#include "chart/pattern_catalogue.h"
 #include "data/text_file.h"
 #include "tables/errors.h"
 
@@ -44,6 +46,11 @@ struct PictureGrid {
     int columns() const { return lastCol - 1; }
 };
 
+// The row of a column's signal tag.
+int tagRow(const chart::Column& column, int index) {
+    return std::max(column.topRow - 1, 1) - index;
+}
+
 PictureGrid pictureGrid(const ChartScene& scene) {
     const chart::Chart& chart = scene.view().chart;
     PictureGrid grid;
@@ -51,6 +58,10 @@ PictureGrid pictureGrid(const ChartScene& scene) {
     if (const int first = chart.firstLevelRow(); first > 0) {
         grid.topRow = first - 1;
         grid.bottomRow = chart.lastLevelRow() + 1;
+        // Tags stacked above a high column stay in the picture.
+        for (const SignalTag& tag : scene.signalTags())
+            if (const chart::Column* column = chart.column(tag.col); column && !column->empty())
+                grid.topRow = std::min(grid.topRow, tagRow(*column, tag.index));
     }
     return grid;
 }
@@ -83,6 +94,28 @@ void ensureGuiApplication() {
 ChartScene::ChartScene(app::ChartView view, bool months) : view_(std::move(view)), months_(months) {
     for (const auto& marker : view_.decorations.months)
         monthAt_[{marker.col, marker.row}] = marker.letter;
+    // Per column: the ten's breakout, then each further formation, then the warnings.
+    std::map<int, int> stacked;
+    const auto add = [&](int col, std::string_view text, QColor colour) {
+        tags_.push_back({col, stacked[col]++, qt(std::string(text)), colour});
+    };
+    for (const int col : signalColumns()) {
+        bool breakout = false;
+        for (const auto& signal : view_.decorations.history) {
+            if (signal.col != col) continue;
+            const chart::PatternInfo& info = chart::infoOf(signal.pattern);
+            if (chart::isClassic(signal.pattern)) {
+                if (breakout) continue;
+                breakout = true;
+                const bool buy = buyAt(col);
+                add(col, buy ? "買" : "売", buy ? kRisingColour : kFallingColour);
+            } else {
+                add(col, info.tag, info.side == chart::Side::Buy ? kRisingColour : kFallingColour);
+            }
+        }
+        for (const auto& warning : view_.decorations.warnings)
+            if (warning.col == col) add(col, chart::infoOf(warning.pattern).tag, kWarningColour);
+    }
 }
 
 std::optional<char> ChartScene::monthAt(int col, int row) const {
@@ -97,15 +130,15 @@ bool ChartScene::isNewest(int col, int row) const {
 }
 
 std::vector<int> ChartScene::signalColumns() const {
-    std::vector<int> columns;
-    for (const auto& signal : view_.decorations.history)
-        if (columns.empty() || columns.back() != signal.col) columns.push_back(signal.col);
-    return columns;
+    std::set<int> columns;
+    for (const auto* list : {&view_.decorations.history, &view_.decorations.warnings})
+        for (const auto& signal : *list) columns.insert(signal.col);
+    return {columns.begin(), columns.end()};
 }
 
 bool ChartScene::buyAt(int col) const {
     for (const auto& signal : view_.decorations.history)
-        if (signal.col == col) return signal.pattern == chart::Pattern::DoubleTop;
+        if (signal.col == col) return chart::infoOf(signal.pattern).side == chart::Side::Buy;
     return false;
 }
 
@@ -114,6 +147,10 @@ QString ChartScene::signalTip(int col) const {
     for (const auto& signal : view_.decorations.history)
         if (signal.col == col)
             lines << qt(std::string(chart::caption(signal.pattern)) + " " + signal.date);
+    for (const auto& warning : view_.decorations.warnings)
+        if (warning.col == col)
+            lines << qt("警告 " + std::string(chart::caption(warning.pattern)) + " " +
+                        warning.date);
     return lines.join('\n');
 }
 
@@ -154,10 +191,10 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
     painter.restore();
 }
 
-QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col) {
+QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col, int index) {
     const chart::Column* column = scene.view().chart.column(col);
     if (!column || column->empty()) return {};
-    return cellRect(col, std::max(column->topRow - 1, 1)).adjusted(1, 1, -1, -1);
+    return cellRect(col, tagRow(*column, index)).adjusted(1, 1, -1, -1);
 }
 
 void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect& cellRect) {
@@ -191,17 +228,15 @@ void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect
     }
 
     const QFont tagFont = boldFont(9);
-    for (const int col : scene.signalColumns()) {
-        const QRectF tag = signalTagRect(scene, cellRect, col);
-        if (tag.isEmpty()) continue;
-        const bool buy = scene.buyAt(col);
+    for (const SignalTag& tag : scene.signalTags()) {
+        const QRectF rect = signalTagRect(scene, cellRect, tag.col, tag.index);
+        if (rect.isEmpty()) continue;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(buy ? kRisingColour : kFallingColour);
-        painter.drawRoundedRect(tag, 2, 2);
+        painter.setBrush(tag.colour);
+        painter.drawRoundedRect(rect, 2, 2);
         painter.setPen(Qt::white);
         painter.setFont(tagFont);
-        painter.drawText(tag, Qt::AlignCenter,
-                         buy ? QString::fromUtf8("買") : QString::fromUtf8("売"));
+        painter.drawText(rect, Qt::AlignCenter, tag.text);
     }
     painter.restore();
 }

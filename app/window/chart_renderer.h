@@ -23,6 +23,18 @@ inline const QColor kSupportColour{0, 150, 70};
 inline const QColor kResistanceColour{230, 120, 0};
 inline const QColor kNewestColour{255, 215, 0};
 inline const QColor kGridLineColour{200, 200, 200};
+// The tags of warnings (traps, poles), apart from the buy and sell signals.
+inline const QColor kWarningColour{140, 60, 170};
+
+// A tag above a column where patterns completed: the ten's breakout ("買" or "売"), or
+// one further formation's short tag. Index 0 sits just above the column, the next ones
+// above it.
+struct SignalTag {
+    int col = 0;
+    int index = 0;
+    QString text;
+    QColor colour;
+};
 
 // A chart ready to draw: the decorated chart and what is switched on.
 class ChartScene {
@@ -35,10 +47,14 @@ class ChartScene {
     // The month letter shown in place of a box's mark, when months are shown.
     std::optional<char> monthAt(int col, int row) const;
     bool isNewest(int col, int row) const;
-    // The columns with signals; a column's tag reads "買" when its breakout is a double top.
+    // The columns with signals or warnings; a column's first tag reads "買" when its
+    // breakout is a double top.
     std::vector<int> signalColumns() const;
     bool buyAt(int col) const;
-    // "ダブルトップ 2026/11/20", one line per pattern of the column.
+    // Every tag, column by column.
+    const std::vector<SignalTag>& signalTags() const { return tags_; }
+    // "ダブルトップ 2026/11/20", one line per pattern of the column, the warnings last
+    // ("警告 ブルトラップ 2026/11/20").
     QString signalTip(int col) const;
     // "現在値 1,234": the newest close, or the newest box's level without one.
     QString currentPriceText() const;
@@ -47,6 +63,7 @@ class ChartScene {
     app::ChartView view_;
     bool months_ = true;
     std::map<std::pair<int, int>, char> monthAt_;
+    std::vector<SignalTag> tags_;
 };
 
 // A chart-grid cell's rectangle on the paint device.
@@ -58,11 +75,12 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
                const QString& text, const QFont& font);
 
 // The trend lines through the box centres (the one in force solid, the crossed ones
-// faint) and the signal tags above their columns.
+// faint) and the signal tags above their columns, warnings in their own colour.
 void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect& cellRect);
 
-// Where a column's signal tag is drawn: the cell above the column's highest box.
-QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col);
+// Where a column's signal tag is drawn: the first in the cell above the column's highest
+// box, each next one a cell higher.
+QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col, int index = 0);
 
 // The levels of the chart's rows in a strip from `left`, `width` wide, each beside its
 // row; with `current`, the newest box's row holds "現在値" and the price.

@@ -22,6 +22,7 @@
 #include "app/window/csv_import_window.h"
 #include "app/window/download_cancel.h"
 #include "app/window/market_actions.h"
+#include "app/window/pattern_list_menu.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -155,6 +156,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     platform_.beforeEvents = [this] { syncFromForm(); };
 
     new ChartFeatures(*this, form_);
+    new PatternListMenu(*this, form_);  // "拡張パターン": the further formations in the list
     placeAnchored();
     syncFromForm();
     new MarketActions(*this, form_);  // real prices: the Data menu's entries and the title
@@ -218,9 +220,10 @@ void MainWindow::applySectionSizes() {
         QFontMetrics(results_->verticalHeader()->font()).horizontalAdvance(widestNumber) + 4));
     for (int column = 0; column < resultsModel_->columnCount(); ++column) {
         const int tableColumn = column + 1;
+        // The further formations' columns (拡張パターン) as wide as the ten's.
         results_->setColumnWidth(column, tableColumn < static_cast<int>(kResultsWidths.size())
                                              ? kResultsWidths[tableColumn]
-                                             : 64);
+                                             : 98);
     }
 }
 

@@ -27,11 +27,15 @@ TEST(DecoratedSampleCharts, NewestColumnAndBreakoutsAgreeWithTheScreening) {
         form.StringGrid3.setCell(col, row, "0");
     form.Edit6.setText("1301");
     form.Edit7.setText("9997");
+    // The list with the further formations after the ten.
+    form.setExtendedPatterns(true);
     form.run(&TForm1::Button37Click);
     ASSERT_TRUE(platform.errors.empty()) << platform.errors.front();
 
     std::map<std::string, std::set<Pattern>> listed;
-    const auto columns = screening::resultColumns(form.StringGrid3, form.StringGrid11);
+    auto columns = screening::resultColumns(form.StringGrid3, form.StringGrid11);
+    for (auto& codes : screening::formationColumns(form.StringGrid11)) columns.push_back(codes);
+    ASSERT_EQ(columns.size(), static_cast<std::size_t>(chart::kCatalogueCount));
     for (std::size_t i = 0; i < columns.size(); ++i)
         for (const auto& code : columns[i]) listed[code].insert(static_cast<Pattern>(i + 1));
     std::map<std::pair<std::string, Pattern>, std::pair<std::string, std::string>> boxes;
@@ -48,7 +52,10 @@ TEST(DecoratedSampleCharts, NewestColumnAndBreakoutsAgreeWithTheScreening) {
         const int last = view.chart.lastColumn();
         std::set<Pattern> newest;
         std::optional<Pattern> breakout;
-        for (const auto& signal : view.decorations.history) {
+        auto signals = view.decorations.history;
+        signals.insert(signals.end(), view.decorations.warnings.begin(),
+                       view.decorations.warnings.end());
+        for (const auto& signal : signals) {
             if (chart::isBreakout(signal.pattern)) breakout = signal.pattern;
             if (signal.col != last) continue;
             newest.insert(signal.pattern);
@@ -80,8 +87,12 @@ TEST(DecoratedSampleCharts, TextShowsMonthsLinesAndTheNewestSignal) {
     const auto lineCount = [](const std::string& text) {
         return std::count(text.begin(), text.end(), '\n');
     };
-    EXPECT_EQ(lineCount(decorated),
-              lineCount(plain) + static_cast<long>(view.decorations.history.size()) + 3);
+    // A line per signal and per warning; the newest signal, the line in force, the
+    // objectives and the trigger prices.
+    EXPECT_EQ(lineCount(decorated), lineCount(plain) +
+                                        static_cast<long>(view.decorations.history.size() +
+                                                          view.decorations.warnings.size()) +
+                                        4);
     EXPECT_NE(decorated.find(*chart::newestSignalText(view.decorations)), std::string::npos);
     EXPECT_NE(decorated.find("+ "), std::string::npos);
     EXPECT_EQ(plain.find("+ "), std::string::npos);

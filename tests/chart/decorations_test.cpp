@@ -6,8 +6,10 @@
 
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "chart/box_scale.h"
+#include "chart/pattern_catalogue.h"
 #include "chart/patterns.h"
 #include "screening/screening_build.h"
 
@@ -93,8 +95,10 @@ TEST(SignalHistory, EachColumnHoldsWhatTheScreeningFoundWhileItWasNewest) {
         for (int day = 0; day < 150; ++day)
             boxes.push_back(std::clamp(boxes.back() + step(random), 1, 60));
         const auto signals = chart::signalHistory(chartOf(boxes));
+        // The ten, against the screening build's own cells.
         std::map<int, std::set<Pattern>> history;
-        for (const auto& signal : signals) history[signal.col].insert(signal.pattern);
+        for (const auto& signal : signals)
+            if (chart::isClassic(signal.pattern)) history[signal.col].insert(signal.pattern);
         signalsSeen += static_cast<int>(signals.size());
 
         std::map<int, std::set<Pattern>> screened;
@@ -118,6 +122,39 @@ TEST(SignalHistory, EachColumnHoldsWhatTheScreeningFoundWhileItWasNewest) {
         EXPECT_EQ(history, screened) << "walk " << walk;
     }
     EXPECT_GT(signalsSeen, 50);
+}
+
+// The further formations of each column, signals and warnings, with their boxes and dates,
+// are exactly what the chart showed at its last column on some day while that column was
+// the newest.
+TEST(SignalHistory, FormationsOfEachColumnAreWhatTheChartShowedWhileItWasNewest) {
+    std::mt19937 random(11);
+    std::set<Pattern> seen;
+    for (int walk = 0; walk < 80; ++walk) {
+        std::vector<int> boxes{40};
+        std::uniform_int_distribution<int> step(-7, 7);
+        for (int day = 0; day < 160; ++day)
+            boxes.push_back(std::clamp(boxes.back() + step(random), 1, 80));
+        const auto full = chartOf(boxes);
+        std::set<std::tuple<int, Pattern, int, std::string>> history;
+        for (const auto& list : {chart::signalHistory(full), chart::warningHistory(full)})
+            for (const auto& signal : list)
+                if (!chart::isClassic(signal.pattern))
+                    history.insert({signal.col, signal.pattern, signal.row, signal.date});
+
+        std::set<std::tuple<int, Pattern, int, std::string>> shown;
+        for (std::size_t end = 2; end <= boxes.size(); ++end) {
+            const auto prefix = chartOf(std::vector<int>(boxes.begin(), boxes.begin() + end));
+            const int last = prefix.lastColumn();
+            for (const auto& found : chart::PatternReader(prefix).formationsAt(last)) {
+                shown.insert({last, found.pattern, found.row, prefix.dateAt(last, found.row)});
+                seen.insert(found.pattern);
+            }
+        }
+        EXPECT_EQ(history, shown) << "walk " << walk;
+    }
+    // Every formation occurs in these walks.
+    EXPECT_EQ(seen.size(), chart::formations().size());
 }
 
 TEST(TrendLines, EachLineRunsUntilThePriceCrossesItAndTheNextStartsAtTheExtremeBefore) {

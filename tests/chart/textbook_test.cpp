@@ -58,4 +58,22 @@ TEST(TextbookConstruction, AHighFirstExtendsTheColumnOtherwiseTheLowMayReverseIt
               (std::vector<std::string>{"X105-100", "O104-102"}));
 }
 
+TEST(TextbookConstruction, TheChartRunDrawsItOverTheChartsLevels) {
+    // A fall from 1000 to 900 (newest first): the textbook's first column holds the
+    // starting box in row 2, the program's own column starts one box below it.
+    const std::vector<chart::Close> closes = {chart::Close::of(900), chart::Close::of(1000)};
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = 2;
+    request.scale.ratio = 0.02L;
+    const auto program = chart::runChart(request);
+    request.construction = chart::Construction::Textbook;
+    const auto textbook = chart::runChart(request);
+    ASSERT_EQ(textbook.columns.size(), 1u);
+    EXPECT_EQ(std::pair(textbook.columns[0].topRow, textbook.columns[0].bottomRow),
+              std::pair(2, program.columns[0].bottomRow));
+    EXPECT_EQ(program.columns[0].topRow, 3);
+    EXPECT_EQ(textbook.lastBox, program.lastBox);
+}
+
 }  // namespace
