@@ -53,8 +53,12 @@ std::string chartText(const ChartView& view, const ChartCaption& caption,
     }
 
     if (options.signalList) {
+        // Columns are numbered as drawn: 1 is the first column with a mark.
+        int firstMarked = 2;
+        while (firstMarked < chart.lastColumn() && chart.column(firstMarked)->empty())
+            ++firstMarked;
         for (const auto& signal : decorations.history)
-            text += std::to_string(signal.col) + '\t' +
+            text += std::to_string(signal.col - firstMarked + 1) + '\t' +
                     std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
                     view.levelText(signal.row) + '\n';
         text += chart::newestSignalText(decorations).value_or("最新シグナル なし") + '\n';
