@@ -11,6 +11,7 @@
 
 #include "app/window/window_style.h"
 #include "data/text_file.h"
+#include "tables/convert.h"
 #include "tables/errors.h"
 
 namespace render {
@@ -81,8 +82,22 @@ void ensureGuiApplication() {
 // ChartScene
 
 ChartScene::ChartScene(app::ChartView view, bool months) : view_(std::move(view)), months_(months) {
-    for (const auto& marker : view_.decorations.months)
+    for (const auto& marker : view_.decorations.months) {
         monthAt_[{marker.col, marker.row}] = marker.letter;
+        if (marker.year) yearAt_[{marker.col, marker.row}] = true;
+    }
+}
+
+bool ChartScene::yearAt(int col, int row) const {
+    return months_ && yearAt_.count({col, row}) > 0;
+}
+
+QString ChartScene::boxTip(int col, int row) const {
+    const chart::Column* column = view_.chart.column(col);
+    const auto level = view_.chart.level(row);
+    if (!column || !column->holds(row) || !level) return {};
+    const std::string& date = view_.chart.dateAt(col, row);
+    return qt((hasValue(date) ? date + "  " : std::string()) + chart::groupedNumber(*level));
 }
 
 std::optional<char> ChartScene::monthAt(int col, int row) const {
@@ -118,10 +133,8 @@ QString ChartScene::signalTip(int col) const {
 }
 
 QString ChartScene::currentPriceText() const {
-    const auto& newest = view_.decorations.newestBox;
-    if (!newest) return {};
-    const auto price = view_.latestClose ? view_.latestClose : view_.chart.level(newest->second);
-    return price ? qt("現在値 " + chart::groupedNumber(*price)) : QString();
+    if (!view_.decorations.newestBox) return {};
+    return qt(view_.currentPriceText());
 }
 
 // ---------------------------------------------------------------------------
@@ -146,6 +159,7 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
         QFont letterFont = font;
         letterFont.setBold(true);
         painter.setFont(letterFont);
+        if (scene.yearAt(col, row)) painter.setPen(kYearColour);
         painter.drawText(rect, Qt::AlignCenter, QString(QChar(*month)));
     } else {
         painter.setFont(font);
@@ -190,6 +204,22 @@ void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect
                          cellRect(to, line.rowAt(to)).center());
     }
 
+    // The objectives' count column: a frame around its boxes.
+    if (const auto& objectives = view.decorations.objectives) {
+        const chart::Column* count = view.chart.column(objectives->signalCol);
+        if (count && !count->empty()) {
+            const QRectF top = cellRect(count->col, count->topRow);
+            const QRectF bottom = cellRect(count->col, count->bottomRow);
+            // Fainter while the column still grows.
+            QColor colour = kObjectiveColour;
+            if (objectives->provisional) colour.setAlpha(140);
+            painter.setPen(QPen(colour, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(
+                QRectF(top.topLeft(), bottom.bottomRight()).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+    }
+
     const QFont tagFont = boldFont(9);
     for (const int col : scene.signalColumns()) {
         const QRectF tag = signalTagRect(scene, cellRect, col);
@@ -223,8 +253,35 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
     for (int row = first; row <= chart.lastLevelRow(); ++row)
         if (const auto level = chart.level(row))
             painter.drawText(strip(row).adjusted(2, 0, -2, 0), align, QString::number(*level));
-    if (current && scene.view().decorations.newestBox) {
-        const QRectF mark = strip(scene.view().decorations.newestBox->second);
+    const auto& decorations = scene.view().decorations;
+    if (current && decorations.objectives) {
+        // The objectives' rows; those beyond the chart at its edge with an arrow.
+        const int last = chart.lastLevelRow();
+        struct Target {
+            int row;
+            std::optional<long long> price;
+            const char* name;
+        };
+        for (const Target& target :
+             {Target{decorations.objectives->verticalRow, decorations.objectives->vertical, "垂直"},
+              Target{decorations.objectives->horizontalRow, decorations.objectives->horizontal,
+                     "水平"}}) {
+            if (!target.price) continue;
+            const int row = std::clamp(target.row, first, last);
+            const char* arrow = target.row < first ? "↑" : target.row > last ? "↓" : "";
+            const QRectF mark = strip(row);
+            painter.fillRect(mark, Qt::white);
+            painter.fillRect(QRectF(mark.left(), mark.center().y() - 1, 8, 2), kObjectiveColour);
+            painter.setPen(kObjectiveColour);
+            painter.setFont(boldFont(11));
+            painter.drawText(
+                mark.adjusted(10, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                qt(std::string(target.name) + arrow + " " + chart::groupedNumber(*target.price)));
+        }
+        painter.setPen(Qt::black);
+    }
+    if (current && decorations.newestBox && decorations.currentRow > 0) {
+        const QRectF mark = strip(decorations.currentRow);
         painter.fillRect(mark, kNewestColour);
         painter.setFont(boldFont(11));
         painter.drawText(mark.adjusted(2, 0, -2, 0), align, scene.currentPriceText());
