@@ -220,10 +220,11 @@ void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect
         }
     }
 
-    const QFont tagFont = boldFont(9);
     for (const int col : scene.signalColumns()) {
         const QRectF tag = signalTagRect(scene, cellRect, col);
         if (tag.isEmpty()) continue;
+        // As large as the tag allows, at most 9 pixels (small cells of a zoomed-out chart).
+        const QFont tagFont = boldFont(std::clamp(static_cast<int>(tag.height()), 4, 9));
         const bool buy = scene.buyAt(col);
         painter.setPen(Qt::NoPen);
         painter.setBrush(buy ? kRisingColour : kFallingColour);
@@ -242,7 +243,9 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
     const int first = chart.firstLevelRow();
     if (first == 0) return;
     painter.save();
-    const QFont font = windowFont(11);
+    // 11 pixels, smaller for rows lower than 12 (a zoomed-out chart): no text over the next.
+    const int pixels = std::clamp(static_cast<int>(cellRect(1, first).height()) - 1, 4, 11);
+    const QFont font = windowFont(pixels);
     const Qt::Alignment align = (alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     const auto strip = [&](int row) {
         const QRectF cell = cellRect(1, row);
@@ -262,28 +265,46 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
             std::optional<long long> price;
             const char* name;
         };
+        std::vector<std::pair<int, std::string>> shown;  // strip row, text
         for (const Target& target :
              {Target{decorations.objectives->verticalRow, decorations.objectives->vertical, "垂直"},
               Target{decorations.objectives->horizontalRow, decorations.objectives->horizontal,
                      "水平"}}) {
             if (!target.price) continue;
-            const int row = std::clamp(target.row, first, last);
             const char* arrow = target.row < first ? "↑" : target.row > last ? "↓" : "";
+            const std::string text =
+                std::string(target.name) + arrow + " " + chart::groupedNumber(*target.price);
+            int row = std::clamp(target.row, first, last);
+            // Both at one row: the same price shares it.
+            if (!shown.empty() && target.row == decorations.objectives->verticalRow) {
+                shown.back().second = "垂直・" + text;
+                continue;
+            }
+            // One beyond the chart gives way, a row further in, to the other and to the
+            // current price.
+            const auto taken = [&](int r) {
+                return r == decorations.currentRow || (!shown.empty() && shown.back().first == r);
+            };
+            if (*arrow)
+                while (taken(row) && row >= first && row <= last)
+                    row += target.row < first ? 1 : -1;
+            shown.emplace_back(row, text);
+        }
+        for (const auto& [row, text] : shown) {
             const QRectF mark = strip(row);
             painter.fillRect(mark, Qt::white);
             painter.fillRect(QRectF(mark.left(), mark.center().y() - 1, 8, 2), kObjectiveColour);
             painter.setPen(kObjectiveColour);
-            painter.setFont(boldFont(11));
-            painter.drawText(
-                mark.adjusted(10, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                qt(std::string(target.name) + arrow + " " + chart::groupedNumber(*target.price)));
+            painter.setFont(boldFont(pixels));
+            painter.drawText(mark.adjusted(10, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                             qt(text));
         }
         painter.setPen(Qt::black);
     }
     if (current && decorations.newestBox && decorations.currentRow > 0) {
         const QRectF mark = strip(decorations.currentRow);
         painter.fillRect(mark, kNewestColour);
-        painter.setFont(boldFont(11));
+        painter.setFont(boldFont(pixels));
         painter.drawText(mark.adjusted(2, 0, -2, 0), align, scene.currentPriceText());
     }
     painter.restore();

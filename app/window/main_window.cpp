@@ -235,6 +235,11 @@ void MainWindow::applySectionSizes() {
     if (chart_->font().pixelSize() != cellSize_.height()) {
         chart_->setFont(windowFont(cellSize_.height()));
         frozen_->setFont(chart_->font());
+        // The box numbers and column numbers at most 12 pixels, no higher than a row.
+        const QFont numbers = windowFont(std::clamp(cellSize_.height(), 4, 12));
+        for (QHeaderView* header :
+             {chart_->verticalHeader(), chart_->horizontalHeader(), frozen_->horizontalHeader()})
+            header->setFont(numbers);
     }
     const int headerHeight = std::max(12, cellSize_.height());
     chart_->horizontalHeader()->setDefaultSectionSize(cellSize_.width());
@@ -511,8 +516,8 @@ void MainWindow::placeAnchored() {
     panel2_->setGeometry(0, panelTop, w, kBottomPanelHeight);
     // Anchored to the right and bottom edges: they keep their distance from them.
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
-    // Above the bottom panel's range and candidate buttons.
-    panel5_->move(544, panelTop - 43);
+    // Above the bottom panel's range and candidate buttons, at the chart's lower edge.
+    panel5_->move(544, area.bottom() - 42);
     placeNotices();
     placeFrozenLevels();
     for (const auto& place : afterLayout) place();
