@@ -53,8 +53,12 @@ std::string chartText(const ChartView& view, const ChartCaption& caption,
     }
 
     if (options.signalList) {
+        // Columns are numbered as drawn: 1 is the first column with a mark.
+        int firstMarked = 2;
+        while (firstMarked < chart.lastColumn() && chart.column(firstMarked)->empty())
+            ++firstMarked;
         const auto line = [&](const chart::Signal& signal, std::string_view prefix) {
-            return std::to_string(signal.col) + '\t' + std::string(prefix) +
+            return std::to_string(signal.col - firstMarked + 1) + '\t' + std::string(prefix) +
                    std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
                    view.levelText(signal.row) + '\n';
         };

@@ -9,6 +9,7 @@
 
 #include "app/platform.h"
 #include "chart/chart.h"
+#include "chart/stored_prices.h"
 #include "data/paths.h"
 #include "data/services.h"
 #include "net/http_client.h"
@@ -95,6 +96,8 @@ class TForm1 {
     // Shown with a chart whose dates come from a calendar not brought up to date.
     TPanel staleDatesNotice{
         "取引日カレンダーが更新されていないため、日付がずれている可能性があります。", false};
+    // Shown with a textbook chart on highs and lows drawn on closes: the stock has none.
+    TPanel closesOnlyNotice{chart::kClosesOnlyNotice, false};
     TWebView WebBrowser1;
 
     // The working tables.
@@ -128,6 +131,9 @@ class TForm1 {
     // Whether the results list shows the catalogue's further formations after the ten
     // (拡張パターン).
     bool extendedPatterns = false;
+    // Chart runs drawn on closes although highs and lows were asked for (the stock has
+    // none), since the count was last set to 0 (the screening run sets it).
+    int closesOnlyRuns = 0;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();

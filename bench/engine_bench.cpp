@@ -42,6 +42,19 @@ void ChartValue500Closes(benchmark::State& state) {
 }
 BENCHMARK(ChartValue500Closes)->Unit(benchmark::kMicrosecond);
 
+void ChartValue500ClosesTextbook(benchmark::State& state) {
+    const auto closes = sampleCloses(state);
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = 500;
+    request.scale.ratio = 0.015L;
+    request.construction = chart::Construction::Textbook;
+    for (auto _ : state) benchmark::DoNotOptimize(chart::runChart(request));
+    const auto chart = chart::runChart(request);
+    state.counters["columns"] = chart.lastColumn() - 1;
+}
+BENCHMARK(ChartValue500ClosesTextbook)->Unit(benchmark::kMicrosecond);
+
 void ChartValueAndPatterns500Closes(benchmark::State& state) {
     const auto closes = sampleCloses(state);
     chart::ChartRequest request;

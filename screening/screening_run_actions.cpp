@@ -150,6 +150,7 @@ void TForm1::Button37Click() {
         for (int col = 0; col <= chart::kPatternCount; ++col) StringGrid11.setCell(col, row, "");
     StringGrid11.visible = true;
     Button37.caption = "選別中";
+    closesOnlyRuns = 0;
 
     // However the pass ends, the list is sized and screening mode is left, so that
     // later chart runs draw again; an error still reaches the error box.

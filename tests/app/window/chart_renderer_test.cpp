@@ -78,7 +78,26 @@ TEST(ChartRenderer, DrawsTheDecorationsWhereTheyBelong) {
 
     // The newest box: the top of column 7, in row 11.
     ASSERT_EQ(decorations.newestBox, std::pair(7, 11));
-    EXPECT_EQ(at(image, cell(7, 11).topLeft() + QPointF(1, 1)), render::kNewestColour);
+    EXPECT_EQ(at(image, cell(7, 11).topLeft() + QPointF(3, 3)), render::kNewestColour);
+    // The objectives' count column, column 7 still growing, is framed; the vertical
+    // count lies above the chart, so its line is at the right scale's top row with an
+    // arrow, the horizontal count's in row 3.
+    ASSERT_TRUE(decorations.objectives);
+    EXPECT_EQ(decorations.objectives->signalCol, 7);
+    bool framed = false;
+    for (double y = cell(7, 11).top(); y < cell(7, 16).bottom(); y += 1)
+        for (int dx : {0, 1, 2}) {
+            // The frame's colour, faint while the column grows: teal over the background.
+            const QColor seen = image.pixelColor(
+                QPoint(static_cast<int>(cell(7, 11).left()) + dx, static_cast<int>(y)));
+            framed = framed || (seen.green() > seen.red() + 30 && seen.blue() > seen.red() + 30);
+        }
+    EXPECT_TRUE(framed);
+    EXPECT_LT(decorations.objectives->verticalRow, 2);
+    EXPECT_EQ(decorations.objectives->horizontalRow, 3);
+    for (const int row : {2, 3})
+        EXPECT_EQ(at(image, QPointF(cell(8, row).right() + 5, cell(8, row).center().y())),
+                  render::kObjectiveColour);
     // Beside it on the right scale: "現在値" and the price on the highlight.
     EXPECT_EQ(at(image, QPointF(cell(8, 11).right() + 92, cell(8, 11).top() + 1)),
               render::kNewestColour);
