@@ -53,15 +53,26 @@ std::string chartText(const ChartView& view, const ChartCaption& caption,
     }
 
     if (options.signalList) {
-        for (const auto& signal : decorations.history)
-            text += std::to_string(signal.col) + '\t' +
-                    std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
-                    view.levelText(signal.row) + '\n';
+        // Columns are numbered as drawn: 1 is the first column with a mark.
+        int firstMarked = 2;
+        while (firstMarked < chart.lastColumn() && chart.column(firstMarked)->empty())
+            ++firstMarked;
+        const auto line = [&](const chart::Signal& signal, std::string_view prefix) {
+            return std::to_string(signal.col - firstMarked + 1) + '\t' + std::string(prefix) +
+                   std::string(chart::caption(signal.pattern)) + '\t' + signal.date + '\t' +
+                   view.levelText(signal.row) + '\n';
+        };
+        for (const auto& signal : decorations.history) text += line(signal, "");
         text += chart::newestSignalText(decorations).value_or("最新シグナル なし") + '\n';
+        // The warnings (traps, poles) after the signals, each marked as one.
+        for (const auto& warning : decorations.warnings) text += line(warning, "警告 ");
     }
     if (options.trendLines)
         text += chart::lineInForceText(decorations).value_or("トレンドライン なし") + '\n';
-    if (options.targets) text += chart::objectivesText(decorations).value_or("目標値 なし") + '\n';
+    if (options.targets) {
+        text += chart::objectivesText(decorations).value_or("目標値 なし") + '\n';
+        text += chart::triggerText(decorations).value_or("買い点 - / 売り点 -") + '\n';
+    }
     return text;
 }
 

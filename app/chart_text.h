@@ -10,9 +10,9 @@ namespace app {
 
 struct ChartTextOptions {
     bool months = false;      // the month letter, then a space, in place of the box's mark
-    bool signalList = false;  // column, caption, date, level; one line per signal
+    bool signalList = false;  // column, caption, date, level; one line per signal, then warning
     bool trendLines = false;  // "+" in the empty cells a line passes; the line in force
-    bool targets = false;     // the objectives of the newest breakout
+    bool targets = false;     // the objectives of the newest breakout; the trigger prices
 };
 
 std::string chartText(const ChartView& view, const ChartCaption& caption,

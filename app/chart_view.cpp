@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/form.h"
+#include "chart/stored_prices.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
 #include "tables/layout.h"
@@ -24,10 +25,26 @@ std::string ChartView::levelNumberText(long long level) const {
     return text;
 }
 
+std::string ChartView::currentPriceText() const {
+    // A series kept in hundredths shows its value as its scale does.
+    const auto number = [&](long long value) {
+        return levelDivisor > 1 ? levelNumberText(value) : chart::groupedNumber(value);
+    };
+    std::string price;
+    if (exactClose)
+        price = chart::priceText(*exactClose);
+    else if (latestClose)
+        price = number(*latestClose);
+    else if (const auto level = chart.level(decorations.currentRow))
+        price = number(*level);
+    return price.empty() ? price : "現在値 " + price;
+}
+
 chart::BoxScale boxScaleOf(const std::string& ratioText, const chart::Chart& chart) {
     chart::BoxScale scale;
     const int first = chart.firstLevelRow();
-    scale.cohen = first == 1;
+    scale.cohen = first == 1 || chart.scale.cohen;
+    scale.fixed = chart.scale.fixed;
     if (const auto ratio = tryToFloat(ratioText))
         scale.ratio = *ratio;
     else if (const auto top = chart.level(first), next = chart.level(first + 1);
@@ -40,8 +57,9 @@ ChartView viewOf(chart::Chart chart, const chart::BoxScale& scale,
                  std::optional<long long> latestClose, std::string firstLevelText) {
     ChartView view;
     view.chart = std::move(chart);
+    if (!view.chart.newestClose) view.chart.newestClose = latestClose;
     view.decorations = chart::decorate(view.chart, scale);
-    view.latestClose = latestClose;
+    view.latestClose = view.chart.newestClose;
     view.firstLevelText = std::move(firstLevelText);
     return view;
 }
@@ -54,9 +72,17 @@ ChartView chartViewOf(const TForm1& form) {
         for (int day = 1; day <= view.chart.startDay; ++day)
             view.chart.dates.push_back(form.StringGrid4.cell(2, day));
     }
+    if (!view.chart.newestClose)
+        if (const auto close = tryToInt(form.StringGrid2.cell(layout::kSeriesColumn, 1))) {
+            view.chart.newestClose = *close;
+            view.chart.newestCloseDay = 1;
+        }
     view.decorations = chart::decorate(view.chart, boxScaleOf(form.Edit3.text(), view.chart));
-    if (const auto close = tryToInt(form.StringGrid2.cell(layout::kSeriesColumn, 1)))
-        view.latestClose = *close;
+    view.latestClose = view.chart.newestClose;
+    if (view.latestClose)
+        view.exactClose = chart::storedClose(form.options.root, form.Edit1.text(),
+                                             form.StringGrid4.cell(2, view.chart.newestCloseDay),
+                                             *view.latestClose);
     if (const int first = view.chart.firstLevelRow(); first > 0)
         view.firstLevelText = form.StringGrid1.cell(1, first);
     return view;
@@ -76,9 +102,9 @@ ChartCaption chartCaptionOf(const TForm1& form) {
 
 std::vector<std::string> panelTexts(const chart::Decorations& decorations) {
     std::vector<std::string> texts;
-    for (const auto& text :
-         {chart::newestSignalText(decorations), chart::lineInForceText(decorations),
-          chart::objectivesText(decorations)})
+    for (const auto& text : {chart::newestSignalText(decorations), chart::warningText(decorations),
+                             chart::lineInForceText(decorations),
+                             chart::objectivesText(decorations), chart::triggerText(decorations)})
         if (text) texts.push_back(*text);
     return texts;
 }

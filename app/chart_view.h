@@ -15,8 +15,10 @@ namespace app {
 struct ChartView {
     chart::Chart chart;
     chart::Decorations decorations;
-    // The newest close of the charted series, shown as the current price.
+    // The newest close of the charted series, shown as the current price: as the program's
+    // files hold it, and as the market store has it when it has a fraction (564.5).
     std::optional<long long> latestClose;
+    std::optional<double> exactClose;
     // The text of the first level row as the grid shows it (the highest price as the
     // series holds it, on the percentage scale); empty: the level's number.
     std::string firstLevelText;
@@ -29,6 +31,9 @@ struct ChartView {
     std::string levelText(int row) const;
     // A level as the scale shows it.
     std::string levelNumberText(long long level) const;
+    // "現在値 1,234" (or "現在値 564.5"): the newest close, or the level of its box without
+    // one; empty without a chart.
+    std::string currentPriceText() const;
 };
 
 // What names a chart: the code field's text (code and name as found), the stock's name
@@ -42,7 +47,8 @@ struct ChartCaption {
     std::string newestDate;
 };
 
-// A chart value decorated on the scale.
+// A chart value decorated on the scale; the latest close stands for the chart's newest
+// close when the chart has none.
 ChartView viewOf(chart::Chart chart, const chart::BoxScale& scale,
                  std::optional<long long> latestClose, std::string firstLevelText);
 
@@ -59,7 +65,8 @@ ChartCaption chartCaptionOf(const TForm1& form);
 // first and last date; then the newest signal, the line in force and the objectives.
 std::vector<std::string> chartTitleLines(const ChartView& view, const ChartCaption& caption);
 
-// What the panel says about the chart: newest signal, line in force, objectives.
+// What the panel says about the chart: newest signal, the newest column's warnings, line
+// in force, objectives, the next trigger prices.
 std::vector<std::string> panelTexts(const chart::Decorations& decorations);
 
 }  // namespace app

@@ -15,6 +15,13 @@ constexpr Option kRoot{"--root", "DIR", "the data root (default $XDG_DATA_HOME/d
 constexpr Option kDays{"--days", "N", "the days shown (default: the saved setting)"};
 constexpr Option kRatio{"--ratio", "R", "the box size as a ratio of the price (e.g. 0.015)"};
 constexpr Option kCohen{"--cohen", "", "Cohen's box sizes instead of a ratio"};
+constexpr Option kTextbook{"--textbook", "",
+                           "the textbook construction instead of the program's own rule"};
+constexpr Option kReversal{"--reversal", "N", "boxes to a reversal, 1 to 5 (default 3)"};
+constexpr Option kHighLow{"--high-low", "",
+                          "the textbook chart on highs and lows (implies --textbook)"};
+constexpr Option kFixedScale{"--fixed-scale", "",
+                             "percentage levels fixed from 100,000,000, not the period's high"};
 
 const std::vector<Subcommand> kSubcommands = {
     {"chart",
@@ -22,6 +29,7 @@ const std::vector<Subcommand> kSubcommands = {
      1,
      1,
      "CODE [--days N] [--ratio R | --cohen] [--kouho] [--root DIR]\n"
+     "[--textbook] [--reversal N] [--high-low] [--fixed-scale]\n"
      "[--months] [--signals] [--trendlines] [--targets]\n"
      "[--svg FILE] [--png FILE [--width PIXELS]]",
      "chart a stock and print the chart grid",
@@ -30,20 +38,25 @@ const std::vector<Subcommand> kSubcommands = {
       kCohen,
       {"--kouho", "", "chart the stock from the candidate file"},
       kRoot,
+      kTextbook,
+      kReversal,
+      kHighLow,
+      kFixedScale,
       {"--months", "", "the month letter in place of each month's first box"},
-      {"--signals", "", "one line per signal, then the newest signal"},
+      {"--signals", "", "one line per signal, the newest signal, then the warnings"},
       {"--trendlines", "", "'+' where a trend line passes; the line in force"},
-      {"--targets", "", "the price objectives of the newest double top or bottom"},
+      {"--targets", "", "the price objectives and the next buy and sell trigger prices"},
       {"--svg", "FILE", "also save the decorated chart as SVG"},
       {"--png", "FILE", "also save the decorated chart as PNG"},
       {"--width", "PIXELS", "the pictures' width (1 to 20000)"}},
-     ""},
+     "The construction starts from the window's choices (R/dravik/chart-style.csv).\n"},
     {"screen",
      "",
      0,
      0,
      "[--from CODE] [--to CODE] [--kouho] [--days N]\n"
-     "[--ratio R | --cohen] [--columns] [--csv FILE] [--root DIR]",
+     "[--ratio R | --cohen] [--all-patterns] [--columns] [--csv FILE] [--root DIR]\n"
+     "[--textbook] [--reversal N] [--high-low] [--fixed-scale]",
      "screen a range of codes for the ten patterns",
      {{"--from", "CODE", "the first code of the range (default: the saved range)"},
       {"--to", "CODE", "the last code of the range"},
@@ -51,10 +64,15 @@ const std::vector<Subcommand> kSubcommands = {
       kDays,
       kRatio,
       kCohen,
+      {"--all-patterns", "", "also list the sixteen further patterns after the ten"},
       {"--columns", "", "print the results list as the window shows it"},
       {"--csv", "FILE", "also write the results as CSV (UTF-8 with BOM)"},
-      kRoot},
-     ""},
+      kRoot,
+      kTextbook,
+      kReversal,
+      kHighLow,
+      kFixedScale},
+     "The construction starts from the window's choices (R/dravik/chart-style.csv).\n"},
     {"update",
      "",
      0,

@@ -6,6 +6,7 @@
 #include "app/cli_pictures.h"
 #include "app/form.h"
 #include "chart/series.h"
+#include "chart/stored_prices.h"
 #include "data/program_tables.h"
 #include "data/text_file.h"
 #include "tables/code_lookup.h"
@@ -87,8 +88,8 @@ std::optional<FoundSeries> fromPriceFile(const WorkingTable& prices, const std::
 }
 
 // What the chart run does with a found series: its chart, or the message it stops with.
-int chartSeries(const FoundSeries& series, const ChartFields& fields, const WorkingTable& codes,
-                const ChartCommand& command) {
+int chartSeries(const data::DataRoot& root, const FoundSeries& series, const ChartFields& fields,
+                const WorkingTable& codes, const ChartCommand& command) {
     const std::string& ratioText = fields.ratio;
     const int days = toInt(fields.days);
 
@@ -110,6 +111,16 @@ int chartSeries(const FoundSeries& series, const ChartFields& fields, const Work
     request.days = days;
     request.scale = chart::scaleOfField(ratioText);
     chart::applyStyle(request, command.style);
+    chart::HighsLows highsLows;
+    if (command.style.highLow && command.style.construction == chart::Construction::Textbook) {
+        highsLows = chart::storedHighsLows(root, series.header, series.dates);
+        if (highsLows.any) {
+            request.highs = highsLows.highs;
+            request.lows = highsLows.lows;
+        } else {
+            std::cerr << chart::kClosesOnlyNotice << '\n';
+        }
+    }
     chart::Chart chart = chart::runChart(request);
     // Without a price on either of the first two days there is no range to scale.
     if (chart.levels.empty()) throwNotInteger(cellOf(2));
@@ -130,11 +141,17 @@ int chartSeries(const FoundSeries& series, const ChartFields& fields, const Work
     caption.newestDate = dateOf(1);
 
     const chart::BoxScale scale = boxScaleOf(ratioText, chart);
-    const std::string firstLevelText = chart.scale.cohen ? std::string() : cellOf(chart.highDay);
+    // The program's percentage levels start at the highest close as the file writes it.
+    const bool fromHigh = !chart.scale.cohen && !chart.scale.fixed &&
+                          chart.construction == chart::Construction::Program;
+    const std::string firstLevelText = fromHigh ? cellOf(chart.highDay) : std::string();
     const auto latest = tryToInt(cellOf(1));
-    const ChartView view =
+    ChartView view =
         viewOf(std::move(chart), scale, latest ? std::optional<long long>(*latest) : std::nullopt,
                firstLevelText);
+    if (view.latestClose)
+        view.exactClose = chart::storedClose(root, series.header, dateOf(view.chart.newestCloseDay),
+                                             *view.latestClose);
     std::cout << chartText(view, caption, command.text);
     return writeChartPictures(view, caption, command.pictures);
 }
@@ -147,34 +164,17 @@ void checkFields(ChartFields& fields) {
     toInt(fields.days);
 }
 
-// The files a chart through the form needs; those other than the price file may be
-// absent. The settings fill the fields as at start-up.
-bool loadForm(TForm1& form, TerminalPlatform& platform) {
-    try {
-        form.Button18Click();
-        form.FieldsFromSettings();
-    } catch (const Exception&) {
-    }
-    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
-        try {
-            (form.*optional)();
-        } catch (const Exception&) {
-        }
-    }
-    form.run(&TForm1::Button2Click);
-    return platform.shown == 0;
-}
-
 // A stock neither file holds: the form's chart run collects it (the quick collection,
 // from the exchange or the price-table service) and charts it.
 int chartCollected(const std::filesystem::path& root, const ChartCommand& command,
                    const std::string& code, TerminalPlatform& platform) {
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForm(form, platform)) return 1;
+    if (!loadFormFiles(form, platform)) return 1;
     const ChartFields fields = fieldsOf(root, command);
     form.Edit1.setText(code);
     form.Edit2.setText(fields.days);
     form.Edit3.setText(fields.ratio);
+    form.chartStyle = command.style;
     form.run([&] {
         if (command.kouho) form.loadCandidateRangeOf(code);
         form.Button3Click();
@@ -184,6 +184,7 @@ int chartCollected(const std::filesystem::path& root, const ChartCommand& comman
     const ChartCaption caption = chartCaptionOf(form);
     std::cout << chartText(view, caption, command.text);
     if (form.staleDatesNotice.visible) std::cout << form.staleDatesNotice.caption << '\n';
+    if (form.closesOnlyNotice.visible) std::cerr << form.closesOnlyNotice.caption << '\n';
     return writeChartPictures(view, caption, command.pictures);
 }
 
@@ -219,6 +220,22 @@ std::optional<FoundSeries> fromCandidateFile(const data::DataRoot& root, const W
 
 }  // namespace
 
+bool loadFormFiles(TForm1& form, TerminalPlatform& platform) {
+    try {
+        form.Button18Click();
+        form.FieldsFromSettings();
+    } catch (const Exception&) {
+    }
+    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
+        try {
+            (form.*optional)();
+        } catch (const Exception&) {
+        }
+    }
+    form.run(&TForm1::Button2Click);
+    return platform.shown == 0;
+}
+
 int runChartCommand(const std::filesystem::path& root, const ChartCommand& command) {
     TerminalPlatform platform;
     const data::DataRoot dataRoot{root};
@@ -231,7 +248,7 @@ int runChartCommand(const std::filesystem::path& root, const ChartCommand& comma
         if (!command.kouho) {
             checkFields(fields);
             if (const auto series = fromPriceFile(prices, code, toInt(fields.days)))
-                return chartSeries(*series, fields, codes, command);
+                return chartSeries(dataRoot, *series, fields, codes, command);
             return chartCollected(root, command, code, platform);
         }
         // The candidate's own checks come before the fields'.
@@ -248,7 +265,7 @@ int runChartCommand(const std::filesystem::path& root, const ChartCommand& comma
         }
         checkFields(fields);
         if (!series) return chartCollected(root, command, code, platform);
-        return chartSeries(*series, fields, codes, command);
+        return chartSeries(dataRoot, *series, fields, codes, command);
     } catch (const Exception& e) {
         platform.showError(errorBoxText(e.message()));
         return 1;

@@ -10,6 +10,8 @@
 #include "app/platform.h"
 #include "chart/chart.h"
 
+class TForm1;
+
 namespace app {
 
 // Messages and errors go to the standard error stream as they arise.
@@ -37,6 +39,11 @@ struct ChartCommand {
     // --svg, --png, --width
     std::map<std::string, std::string> pictures;
 };
+
+// The files the form's actions need, read as start-up reads them: the settings fill the
+// fields; the code list and the date file may be absent; the price file must be read
+// (false, its message printed, when it cannot).
+bool loadFormFiles(TForm1& form, TerminalPlatform& platform);
 
 // Returns the exit status: 0 done, 1 when the chart could not be made (the message is
 // printed), 2 for a picture width that is no number of pixels.

@@ -19,6 +19,7 @@
 #include "app/data_root.h"
 #include "app/form.h"
 #include "app/platform.h"
+#include "app/preferences.h"
 #include "chart/patterns.h"
 #include "chart/series.h"
 #include "market/market.h"
@@ -61,22 +62,29 @@ std::filesystem::path readyRoot(const std::map<std::string, std::string>& option
     return root;
 }
 
-// The files the screening needs; those other than the price file may be absent. The
-// settings fill the fields as at start-up.
-bool loadForScreening(TForm1& form, TerminalPlatform& platform) {
-    try {
-        form.Button18Click();
-        form.FieldsFromSettings();
-    } catch (const Exception&) {
-    }
-    for (auto optional : {&TForm1::Button25Click, &TForm1::Button20Click}) {
-        try {
-            (form.*optional)();
-        } catch (const Exception&) {
-        }
-    }
-    form.run(&TForm1::Button2Click);
-    return platform.shown == 0;
+// --reversal's boxes; nothing when it is not asked for. False (the usage error reported)
+// when it is no number from 1 to 5.
+bool reversalOption(std::string_view command, const std::map<std::string, std::string>& options,
+                    std::optional<int>& reversal) {
+    const auto given = options.find("--reversal");
+    if (given == options.end()) return true;
+    reversal = tryToInt(given->second);
+    if (reversal && *reversal >= 1 && *reversal <= 5) return true;
+    cli::usageError(command, "--reversal takes a number of boxes from 1 to 5");
+    return false;
+}
+
+// The construction: the window's choices of the data root, then the options.
+chart::ChartStyle styleOf(const std::filesystem::path& root,
+                          const std::map<std::string, std::string>& options,
+                          std::optional<int> reversal) {
+    chart::ChartStyle style = app::loadPreferences(data::DataRoot{root}).style;
+    if (options.count("--textbook") || options.count("--high-low"))
+        style.construction = chart::Construction::Textbook;
+    if (options.count("--high-low")) style.highLow = true;
+    if (options.count("--fixed-scale")) style.fixedScale = true;
+    if (reversal) style.reversal = *reversal;
+    return style;
 }
 
 int chartCommand(int argc, char** argv) {
@@ -95,18 +103,26 @@ int chartCommand(int argc, char** argv) {
         if (options.count(picture)) command.pictures[picture] = options.at(picture);
     if (options.count("--width") && !app::pictureWidth(options.at("--width")))
         return cli::usageError("chart", "--width takes a number of pixels from 1 to 20000");
-    return app::runChartCommand(readyRoot(options), command);
+    std::optional<int> reversal;
+    if (!reversalOption("chart", options, reversal)) return cli::kExitUsage;
+    const std::filesystem::path root = readyRoot(options);
+    command.style = styleOf(root, options, reversal);
+    return app::runChartCommand(root, command);
 }
 
-// dravik-cli screen: the screening run "選別" on the form, then the results list.
+// dravik-cli screen: the screening run "選別" on the form, then the results list (with
+// --all-patterns the further formations after the ten).
 int screenCommand(int argc, char** argv) {
     const auto args = cli::parse("screen", argc, argv);
     if (!args) return args.status();
     const auto& options = args->options;
+    std::optional<int> reversal;
+    if (!reversalOption("screen", options, reversal)) return cli::kExitUsage;
     TerminalPlatform platform;
     const std::filesystem::path root = readyRoot(options);
     TForm1 form(platform, TForm1::Options{data::DataRoot{root}, {}});
-    if (!loadForScreening(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
+    form.chartStyle = styleOf(root, options, reversal);
+    if (!app::loadFormFiles(form, platform) || form.StringGrid8.cell(0, 1).empty()) {
         if (platform.errors == 0) std::cerr << "dravik: no code list under " << root << '\n';
         return 1;
     }
@@ -119,10 +135,14 @@ int screenCommand(int argc, char** argv) {
         if (options.count("--cohen")) form.Edit3.setText(std::string(chart::kCohenWord));
         if (kouho) form.Edit8.setText(std::string(kKouhoWord));
         form.takeRangeAsSaved();
+        form.setExtendedPatterns(options.count("--all-patterns") > 0);
     });
     if (kouho && platform.errors == 0) form.run(&TForm1::Button31Click);  // "読込"
     if (platform.errors != 0) return 1;
     form.run(&TForm1::Button37Click);
+    if (form.closesOnlyRuns > 0)
+        std::cerr << "dravik: 高値・安値のデータがない " << form.closesOnlyRuns
+                  << " 銘柄は終値で描いて選別しました。\n";
 
     std::cout << screening::bullishPercentText(form.screeningNotes) << '\n';
     if (options.count("--csv"))
@@ -144,6 +164,13 @@ int screenCommand(int argc, char** argv) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             std::cout << chart::kPatternCaptions[i];
             for (const auto& code : columns[i]) std::cout << '\t' << code;
+            std::cout << '\n';
+        }
+        // With --all-patterns the further formations follow the ten.
+        const auto formations = screening::formationColumns(form.StringGrid11);
+        for (std::size_t i = 0; i < formations.size(); ++i) {
+            std::cout << chart::kFormationCaptions[i];
+            for (const auto& code : formations[i]) std::cout << '\t' << code;
             std::cout << '\n';
         }
     }

@@ -9,6 +9,7 @@
 
 #include "app/platform.h"
 #include "chart/chart.h"
+#include "chart/stored_prices.h"
 #include "data/paths.h"
 #include "data/services.h"
 #include "net/http_client.h"
@@ -95,6 +96,8 @@ class TForm1 {
     // Shown with a chart whose dates come from a calendar not brought up to date.
     TPanel staleDatesNotice{
         "取引日カレンダーが更新されていないため、日付がずれている可能性があります。", false};
+    // Shown with a textbook chart on highs and lows drawn on closes: the stock has none.
+    TPanel closesOnlyNotice{chart::kClosesOnlyNotice, false};
     TWebView WebBrowser1;
 
     // The working tables.
@@ -125,6 +128,12 @@ class TForm1 {
     std::optional<chart::Chart> shownChart;
     // How the chart run and the screening draw (the construction choices).
     chart::ChartStyle chartStyle;
+    // Whether the results list shows the catalogue's further formations after the ten
+    // (拡張パターン).
+    bool extendedPatterns = false;
+    // Chart runs drawn on closes although highs and lows were asked for (the stock has
+    // none), since the count was last set to 0 (the screening run sets it).
+    int closesOnlyRuns = 0;
 
     // --- Start-up and main window (app/) ---
     void FormCreate();
@@ -205,6 +214,8 @@ class TForm1 {
     void Button40Click();  // "結果開閉"
     void StringGrid11MouseUp(int col, int row);
     void Label6DblClick();  // range save
+    // 拡張パターン: the results list with or without the further formations' columns.
+    void setExtendedPatterns(bool shown);
     // The range fields as a start-up with this range would leave them: saved, not
     // resolved, no candidate rows loaded (the command line's screening).
     void takeRangeAsSaved();

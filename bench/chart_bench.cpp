@@ -11,9 +11,12 @@ namespace {
 const std::filesystem::path kSampleRoot = std::filesystem::path(DRAVIK_BINARY_DIR) / "sample-data";
 const std::filesystem::path kBenchRoot = std::filesystem::path(DRAVIK_BINARY_DIR) / "bench-data";
 
-void ChartRun500Days(benchmark::State& state) {
+// The chart run of the first sample stock over 500 days, in the program's own construction
+// (the default) or the textbook one.
+void chartRun500Days(benchmark::State& state, chart::Construction construction) {
     HeadlessPlatform platform;
     TForm1 form(platform, TForm1::Options{data::DataRoot{kSampleRoot}, {}});
+    form.chartStyle.construction = construction;
     form.Button2Click();
     form.Edit1.setText(form.StringGrid2.cell(1, 0));
     form.Edit2.setText("500");
@@ -26,7 +29,16 @@ void ChartRun500Days(benchmark::State& state) {
     state.counters["columns"] = form.StringGrid1.colCount() - 2;
     state.counters["levels"] = form.StringGrid1.rowCount() - 3;
 }
+
+void ChartRun500Days(benchmark::State& state) {
+    chartRun500Days(state, chart::Construction::Program);
+}
 BENCHMARK(ChartRun500Days)->Unit(benchmark::kMicrosecond);
+
+void ChartRun500DaysTextbook(benchmark::State& state) {
+    chartRun500Days(state, chart::Construction::Textbook);
+}
+BENCHMARK(ChartRun500DaysTextbook)->Unit(benchmark::kMicrosecond);
 
 void PriceFileLoad197x4000(benchmark::State& state) {
     HeadlessPlatform platform;

@@ -1,11 +1,14 @@
 // The chart engine on values, without any table: one chart of 500 closes (what the
 // whole-market features compute thousands of times), and the screening of the whole
-// market through chart values, loads of the candidate file included.
+// market through chart values (the ten patterns, or all 26 of the catalogue), loads of
+// the candidate file included.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 
 #include "chart/chart.h"
+#include "chart/decorations.h"
+#include "chart/pattern_catalogue.h"
 #include "chart/patterns.h"
 #include "chart/series.h"
 #include "data/paths.h"
@@ -39,6 +42,19 @@ void ChartValue500Closes(benchmark::State& state) {
 }
 BENCHMARK(ChartValue500Closes)->Unit(benchmark::kMicrosecond);
 
+void ChartValue500ClosesTextbook(benchmark::State& state) {
+    const auto closes = sampleCloses(state);
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = 500;
+    request.scale.ratio = 0.015L;
+    request.construction = chart::Construction::Textbook;
+    for (auto _ : state) benchmark::DoNotOptimize(chart::runChart(request));
+    const auto chart = chart::runChart(request);
+    state.counters["columns"] = chart.lastColumn() - 1;
+}
+BENCHMARK(ChartValue500ClosesTextbook)->Unit(benchmark::kMicrosecond);
+
 void ChartValueAndPatterns500Closes(benchmark::State& state) {
     const auto closes = sampleCloses(state);
     chart::ChartRequest request;
@@ -49,9 +65,21 @@ void ChartValueAndPatterns500Closes(benchmark::State& state) {
 }
 BENCHMARK(ChartValueAndPatterns500Closes)->Unit(benchmark::kMicrosecond);
 
+void ChartValueAndAllPatterns500Closes(benchmark::State& state) {
+    const auto closes = sampleCloses(state);
+    chart::ChartRequest request;
+    request.closes = closes;
+    request.days = 500;
+    request.count = chart::DayCount::PricedDays;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(chart::cataloguePatternsOf(chart::runChart(request)));
+}
+BENCHMARK(ChartValueAndAllPatterns500Closes)->Unit(benchmark::kMicrosecond);
+
 // Every stock of the whole market's candidate file (about 4000 codes over 400 days):
-// read, charted as the screening builds them, and tested for the ten patterns.
-void TypedScreeningWholeMarket(benchmark::State& state) {
+// read, charted as the screening builds them, and tested with `screen`.
+template <class Screen>
+void screenWholeMarket(benchmark::State& state, Screen screen) {
     const data::DataRoot root{kBinary / "market-data"};
     long listed = 0;
     for (auto _ : state) {
@@ -67,11 +95,31 @@ void TypedScreeningWholeMarket(benchmark::State& state) {
             const auto closes = chart::closesOfRow(row, 0, 400);
             if (!closes || closes->size() < 5) continue;
             request.closes = *closes;
-            listed += static_cast<long>(chart::patternsOf(chart::runChart(request)).size());
+            listed += screen(chart::runChart(request));
         }
     }
     state.counters["listed"] = static_cast<double>(listed);
 }
+
+// The ten patterns.
+void TypedScreeningWholeMarket(benchmark::State& state) {
+    screenWholeMarket(state, [](const chart::Chart& chart) {
+        return static_cast<long>(chart::patternsOf(chart).size());
+    });
+}
 BENCHMARK(TypedScreeningWholeMarket)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// All 26 patterns of the catalogue, and the trigger prices of each stock listed, as the
+// screening notes them for the CSV.
+void TypedScreeningWholeMarketAllPatterns(benchmark::State& state) {
+    screenWholeMarket(state, [](const chart::Chart& chart) {
+        const auto found = chart::cataloguePatternsOf(chart);
+        if (!found.empty())
+            benchmark::DoNotOptimize(
+                chart::triggerPrices(chart, {chart.scale.cohen, chart.scale.ratio}));
+        return static_cast<long>(found.size());
+    });
+}
+BENCHMARK(TypedScreeningWholeMarketAllPatterns)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

@@ -59,8 +59,28 @@ namespace {
 
 constexpr long long kFixedTop = 100000000;
 
-// The percentage ladder from kFixedTop down to 0 for one ratio, built once per ratio.
-const std::vector<long long>& fixedLadder(long double ratio) {
+long long cohenStep(long long b) {
+    if (b > 50000000) return 1000000;
+    if (b > 10000000) return 200000;
+    if (b > 5000000) return 100000;
+    if (b > 1000000) return 20000;
+    if (b > 500000) return 10000;
+    if (b > 100000) return 2000;
+    if (b > 50000) return 1000;
+    if (b > 10000) return 200;
+    if (b > 5000) return 100;
+    if (b > 1000) return 20;
+    if (b >= 200) return 10;
+    return 5;
+}
+
+}  // namespace
+
+const std::vector<long long>& fixedPercentageLadder(long double ratio) {
+    // A ratio far below the smallest the chart takes would step most of the way in yen.
+    static const std::vector<long long> none;
+    if (!(ratio >= 0.001L && ratio < 1.0L)) return none;
+    // Built once per ratio.
     static std::mutex guard;
     static std::map<long double, std::vector<long long>> ladders;
     const std::lock_guard lock(guard);
@@ -80,31 +100,9 @@ const std::vector<long long>& fixedLadder(long double ratio) {
     return ladder;
 }
 
-long long cohenStep(long long b) {
-    if (b > 50000000) return 1000000;
-    if (b > 10000000) return 200000;
-    if (b > 5000000) return 100000;
-    if (b > 1000000) return 20000;
-    if (b > 500000) return 10000;
-    if (b > 100000) return 2000;
-    if (b > 50000) return 1000;
-    if (b > 10000) return 200;
-    if (b > 5000) return 100;
-    if (b > 1000) return 20;
-    if (b >= 200) return 10;
-    return 5;
-}
-
-}  // namespace
-
-const std::vector<long long>& fixedPercentageLadder(long double ratio) {
-    return fixedLadder(ratio);
-}
-
 std::vector<long long> fixedPercentageLevels(long long high, long long low, long double ratio) {
-    if (!(ratio > 0.0L && ratio < 1.0L) || high > kFixedTop)
-        return percentageLevels(high, low, ratio);
-    const auto& ladder = fixedLadder(ratio);
+    const auto& ladder = fixedPercentageLadder(ratio);
+    if (ladder.empty() || high > kFixedTop) return percentageLevels(high, low, ratio);
     // The ladder falls: the last level at or above the high, then down past the low.
     auto first = std::upper_bound(ladder.begin(), ladder.end(), high, std::greater<>()) - 1;
     if (first < ladder.begin()) first = ladder.begin();

@@ -26,9 +26,9 @@ std::vector<long long> percentageLevels(long long high, long long low, long doub
 // price down to the first level at or below the lowest one. At most 3001 levels.
 std::vector<long long> fixedPercentageLevels(long long high, long long low, long double ratio);
 
-// The whole ladder fixedPercentageLevels takes its levels from: 100,000,000 down to 0 by
-// the ratio (steps of one where the ratio no longer moves a level). Built once per ratio;
-// the ratio must lie between 0 and 1.
+// The whole percentage ladder the fixed levels are taken from: from 100,000,000 down to 0
+// by the ratio (steps of one yen where the ratio no longer moves a level). Empty for a
+// ratio below 0.001 or not below 1 (the fixed levels are then the period's).
 const std::vector<long long>& fixedPercentageLadder(long double ratio);
 
 // The fixed Cohen ladder: rows 1 to 1370, from 100000000 down to 0 (index 0 is row 1).

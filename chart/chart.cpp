@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "chart/box_scale.h"
+#include "chart/pattern_catalogue.h"
+#include "chart/patterns.h"
 #include "chart/textbook.h"
 
 namespace chart {
@@ -136,6 +138,70 @@ void collectColumns(Chart& chart, const Drawing& drawing) {
     }
 }
 
+// The days of 1 to `days` the series has, and those with a price.
+struct DayCounts {
+    int present = 0;
+    int priced = 0;
+    int of(DayCount count) const { return count == DayCount::SeriesDays ? present : priced; }
+};
+
+DayCounts countDays(const ChartRequest& request, int days) {
+    DayCounts counts;
+    for (int day = 1; day <= days; ++day) {
+        const Close& close = request.closes[static_cast<std::size_t>(day) - 1];
+        counts.present += close.present() ? 1 : 0;
+        counts.priced += close.priced() ? 1 : 0;
+    }
+    return counts;
+}
+
+// The oldest day drawn: the days shown, or the newest day before them that has a box.
+int startOf(const Chart& chart, int daysShown) {
+    int start = daysShown;
+    while (start >= 1 && !chart.boxIndexByDay[static_cast<std::size_t>(start)]) --start;
+    return std::max(start, 0);
+}
+
+Drawing drawFrom(const Chart& chart, const ChartRequest& request, int startDay, bool keepRecords) {
+    if (request.construction == Construction::Textbook) {
+        const bool highLow = byHighLow(request);
+        return drawTextbook(
+            {&chart.levels, request.closes, highLow ? request.highs : std::span<const Close>{},
+             highLow ? request.lows : std::span<const Close>{}, startDay, request.reversal});
+    }
+    return drawColumns(chart.boxIndexByDay, startDay, {request.reversal, keepRecords});
+}
+
+// The textbook columns' extreme records as the screening build keeps them: each column's
+// highest and lowest box, dated except for the start day.
+void recordColumns(Chart& chart) {
+    for (const Column& column : chart.columns) {
+        if (column.empty()) continue;
+        const auto record = [&](int row) {
+            const int day = column.dayAt(row);
+            return ExtremeRecord{row - 1, day, day != chart.startDay};
+        };
+        chart.records.push_back({column.col, record(column.topRow), record(column.bottomRow)});
+    }
+}
+
+// What the screening lists for the series when its build starts on another day than the
+// drawing: the patterns of its last column.
+Chart::Screened screenedFrom(const Chart& chart, const ChartRequest& request, int startDay) {
+    Chart build;
+    build.levels = chart.levels;
+    build.construction = request.construction;
+    build.reversal = request.reversal;
+    build.startDay = startDay;
+    if (startDay > 0) collectColumns(build, drawFrom(chart, request, startDay, false));
+    Chart::Screened screened;
+    const Column* last = build.column(build.lastColumn());
+    for (const Completion& completion : cataloguePatternsOf(build))
+        screened.found.push_back(
+            {completion.pattern, completion.row, last ? last->dayAt(completion.row) : 0});
+    return screened;
+}
+
 }  // namespace
 
 const Column* Chart::column(int col) const {
@@ -168,6 +234,18 @@ const std::string& Chart::dateOfDay(int day) const {
 const std::string& Chart::dateAt(int col, int row) const {
     const Column* c = column(col);
     return c ? dateOfDay(c->dayAt(row)) : kNoDate;
+}
+
+int Chart::rowHolding(long long price) const {
+    if (construction == Construction::Textbook) {
+        const int last = lastLevelRow();
+        for (int row = firstLevelRow(); row >= 1 && row <= last; ++row)
+            if (const auto& level = levels[static_cast<std::size_t>(row)]; level && *level <= price)
+                return row;
+        return 0;
+    }
+    const auto index = BoxFinder(levels, openTop).boxIndexOf(price);
+    return index ? *index + 1 : 0;
 }
 
 Chart chartOfDrawing(const Drawing& drawing, LevelColumn levels, bool openTop) {
@@ -204,35 +282,34 @@ Chart drawOnLevels(Chart chart, const ChartRequest& request, int days) {
     const bool textbook = request.construction == Construction::Textbook;
     indexBoxes(chart, request.closes, days);
 
-    int counted = 0;
-    for (int day = 1; day <= days; ++day) {
-        const Close& close = request.closes[static_cast<std::size_t>(day) - 1];
-        counted +=
-            (request.count == DayCount::SeriesDays ? close.present() : close.priced()) ? 1 : 0;
-    }
-    if (counted < request.days) chart.daysShown = counted;
-    int start = chart.daysShown;
-    while (start >= 1 && !chart.boxIndexByDay[static_cast<std::size_t>(start)]) --start;
-    chart.startDay = std::max(start, 0);
+    const DayCounts counts = countDays(request, days);
+    if (counts.of(request.count) < request.days) chart.daysShown = counts.of(request.count);
+    chart.startDay = startOf(chart, chart.daysShown);
     if (!request.dates.empty()) {
         const std::size_t kept = std::min(request.dates.size(), static_cast<std::size_t>(days));
         chart.dates.assign(request.dates.begin(), request.dates.begin() + static_cast<long>(kept));
     }
     if (chart.startDay == 0) return chart;
+    for (int day = 1; day <= chart.startDay; ++day)
+        if (const Close& close = request.closes[static_cast<std::size_t>(day) - 1];
+            close.priced()) {
+            chart.newestClose = close.price;
+            chart.newestCloseDay = day;
+            break;
+        }
 
-    // The textbook construction draws on the levels themselves (with highs and lows when
-    // given); the program's own rule on the box index of each day.
-    const Drawing drawing =
-        textbook ? drawTextbook({&chart.levels, request.closes,
-                                 byHighLow(request) ? request.highs : std::span<const Close>(),
-                                 byHighLow(request) ? request.lows : std::span<const Close>(),
-                                 chart.startDay, request.reversal})
-                 : drawColumns(chart.boxIndexByDay, chart.startDay,
-                               {request.reversal, request.keepRecords});
+    const Drawing drawing = drawFrom(chart, request, chart.startDay, request.keepRecords);
     collectColumns(chart, drawing);
     chart.rising = drawing.rising;
     chart.lastBox = drawing.lastBox;
     chart.records = drawing.records;
+    if (textbook && request.keepRecords) recordColumns(chart);
+
+    if (request.count == DayCount::SeriesDays) {
+        const int screenedStart = startOf(chart, std::min(counts.priced, request.days));
+        if (screenedStart != chart.startDay)
+            chart.screened = screenedFrom(chart, request, screenedStart);
+    }
     return chart;
 }
 
@@ -246,6 +323,8 @@ Chart runChart(const ChartRequest& request) {
     if (!range) return chart;
     chart.highDay = range->highDay;
     chart.lowDay = range->lowDay;
+    chart.highPrice = range->high;
+    chart.lowPrice = range->low;
     layLevels(chart, *range, request.scale, request.construction);
     return drawOnLevels(std::move(chart), request, days);
 }
@@ -264,6 +343,8 @@ Chart runChartOnLevels(const ChartRequest& request, const std::vector<long long>
     if (!range || levels.empty()) return chart;
     chart.highDay = range->highDay;
     chart.lowDay = range->lowDay;
+    chart.highPrice = range->high;
+    chart.lowPrice = range->low;
     chart.levels.assign(levels.size() + 3, std::nullopt);
     for (std::size_t i = 0; i < levels.size(); ++i) chart.levels[i + 2] = levels[i];
     return drawOnLevels(std::move(chart), request, days);

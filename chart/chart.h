@@ -15,6 +15,8 @@
 
 namespace chart {
 
+enum class Pattern;  // chart/patterns.h
+
 // One day of a series: a price, a day of the series without a price (a no-trade day,
 // " " in the files), or no day at all (past the series' end, or a cell left empty).
 struct Close {
@@ -101,9 +103,15 @@ struct Chart {
     // The box index of each day (index d for day d; index 0 unused), nothing where the
     // day has no price.
     std::vector<std::optional<int>> boxIndexByDay;
-    // The price range: the days whose prices are the highest and the lowest.
+    // The price range: the days whose prices are the highest and the lowest, and those
+    // prices (with highs and lows, the highest high and the lowest low).
     int highDay = 0;
     int lowDay = 0;
+    long long highPrice = 0;
+    long long lowPrice = 0;
+    // The newest close of the days drawn and its day.
+    std::optional<long long> newestClose;
+    int newestCloseDay = 0;
     bool rising = false;                 // the direction of the last column
     int lastBox = 0;                     // box index of the last box drawn (or of the start day)
     std::vector<ColumnRecords> records;  // with keepRecords
@@ -111,6 +119,20 @@ struct Chart {
     Scale scale;
     Construction construction = Construction::Program;
     int reversal = 3;
+    // The screening's own build of the same series, where it starts on another day than
+    // the drawing (the screening counts only the days with a price when it lowers the
+    // days shown): what it lists for the stock, the box and the day that completed it.
+    // Nothing when both start on the same day and so draw the same columns.
+    struct Screened {
+        struct Found {
+            Pattern pattern;
+            int row = 0;  // the box that completed it
+            int day = 0;  // the day that drew that box
+        };
+        // The ten as the screening finds them, then the further formations.
+        std::vector<Found> found;
+    };
+    std::optional<Screened> screened;
 
     int lastColumn() const { return columns.empty() ? 2 : columns.back().col; }
     // Nothing for a column outside 2 .. the last column.
@@ -124,6 +146,10 @@ struct Chart {
     // The date of the day behind the box in the cell; empty text without one.
     const std::string& dateAt(int col, int row) const;
     const std::string& dateOfDay(int day) const;
+    // The row of the box that holds a price by the chart's own box rule: the lowest level at
+    // or above it (the program's rule), the highest level at or below it (the textbook's).
+    // 0 when no box holds it.
+    int rowHolding(long long price) const;
 };
 
 // The chart of a drawing made over levels the caller holds (the form's handlers run one

@@ -9,6 +9,7 @@
 #include "chart/chart_tables_actions.h"
 #include "chart/patterns.h"
 #include "chart/series.h"
+#include "chart/stored_prices.h"
 #include "screening/pattern_detection_actions.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
@@ -69,6 +70,21 @@ bool chartFromCells(TForm1& form, bool screening) {
     const int days = std::min(request->days, form.StringGrid2.storedRowCount());
     request->closes = request->closes.first(static_cast<std::size_t>(std::max(days, 0)));
     if (days < 2 && !request->closes.empty() && !request->closes[0].priced()) return false;
+    // The textbook chart on highs and lows: the store's, on the series' dates.
+    chart::HighsLows highsLows;
+    if (form.chartStyle.highLow && form.chartStyle.construction == chart::Construction::Textbook) {
+        std::vector<std::string> dates;
+        for (int day = 1; day <= static_cast<int>(request->closes.size()); ++day)
+            dates.push_back(form.StringGrid4.cell(2, day));
+        highsLows = chart::storedHighsLows(form.options.root, form.Edit1.text(), dates);
+        if (highsLows.any) {
+            request->highs = highsLows.highs;
+            request->lows = highsLows.lows;
+        } else {
+            form.closesOnlyNotice.visible = true;
+            ++form.closesOnlyRuns;
+        }
+    }
     chart::Chart chart = chart::runChart(*request);
     if (chart.levels.empty() || (!screening && chart.startDay == 0)) return false;
     writeChartRun(form, chart, screening);
@@ -111,6 +127,7 @@ void TForm1::Button3Click() {
     Edit4.setText("");
     Edit5.setText("");
     staleDatesNotice.visible = false;
+    closesOnlyNotice.visible = false;
     if (Edit3.text() != chart::kCohenWord && toFloat(Edit3.text()) < chart::kSmallestRatio)
         Edit3.setText("0.002");
     const int days = toInt(Edit2.text());

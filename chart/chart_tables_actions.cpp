@@ -18,6 +18,12 @@ const char* markOf(bool rising) {
     return rising ? chart::kRisingMark : chart::kFallingMark;
 }
 
+// Whether the chart's first level is the highest close as the series' text holds it.
+bool startsAtTheHigh(const chart::Chart& chart) {
+    return !chart.scale.cohen && !chart.scale.fixed &&
+           chart.construction == chart::Construction::Program;
+}
+
 void writeLevels(TForm1& form, const chart::Chart& chart, const std::string& highText) {
     const int first = chart.firstLevelRow();
     const int last = chart.lastLevelRow();
@@ -27,7 +33,7 @@ void writeLevels(TForm1& form, const chart::Chart& chart, const std::string& hig
         for (int row = first; row <= last; ++row) {
             grid->setNumber(0, row, chart.boxNumber(row));
             // The percentage scale's first level is the highest price as the series holds it.
-            if (row == first && !chart.scale.cohen && !chart.scale.fixed)
+            if (row == first && startsAtTheHigh(chart))
                 grid->setCell(1, row, highText);
             else
                 grid->setNumber(1, row, *chart.levels[static_cast<std::size_t>(row)]);
@@ -63,10 +69,15 @@ void writeColumns(TForm1& form, const chart::Chart& chart) {
 
 void writeChartRun(TForm1& form, chart::Chart chart, bool screening) {
     WaitCursor wait(form.platform);
-    const std::string highText = form.StringGrid2.cell(kSeriesColumn, chart.highDay);
+    // The program's range is two closes as the series holds them; the textbook's may be a
+    // high and a low.
+    const bool program = chart.construction == chart::Construction::Program;
+    const std::string highText =
+        program ? form.StringGrid2.cell(kSeriesColumn, chart.highDay) : intToStr(chart.highPrice);
     form.StringGrid3.setCell(settings::kHighestPrice, highText);
-    form.StringGrid3.setCell(settings::kLowestPrice,
-                             form.StringGrid2.cell(kSeriesColumn, chart.lowDay));
+    form.StringGrid3.setCell(
+        settings::kLowestPrice,
+        program ? form.StringGrid2.cell(kSeriesColumn, chart.lowDay) : intToStr(chart.lowPrice));
     writeLevels(form, chart, highText);
     for (int day = static_cast<int>(chart.boxIndexByDay.size()) - 1; day >= 1; --day) {
         if (const auto& index = chart.boxIndexByDay[static_cast<std::size_t>(day)])

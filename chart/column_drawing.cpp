@@ -1,5 +1,7 @@
 #include "chart/column_drawing.h"
 
+#include <algorithm>
+
 namespace chart {
 
 namespace {
@@ -28,7 +30,7 @@ struct Drawer {
     void day(int d, int cur) {
         const int prev = out.lastBox;
         // A reversal needs a move of `reversal` boxes against the column, a continuation one.
-        const int against = rules.reversal - 1;
+        const int against = std::max(rules.reversal, 1) - 1;
         if (!out.rising && cur < prev - against) {
             closeColumn();
             ++out.lastColumn;

@@ -51,7 +51,9 @@ void TForm1::Button6Click() {
     bool openTop = false;
     auto levels = gridLevels(StringGrid1, openTop, false);
     chart::Chart drawn =
-        chart::chartOfDrawing(chart::drawColumns(boxIndexByDay, start), std::move(levels), openTop);
+        chart::chartOfDrawing(chart::drawColumns(boxIndexByDay, start, {chartStyle.reversal}),
+                              std::move(levels), openTop);
+    drawn.reversal = chartStyle.reversal;
     drawn.daysShown = days;
     drawn.startDay = start;
     drawn.boxIndexByDay = std::move(boxIndexByDay);

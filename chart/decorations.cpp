@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 
 #include "chart/box_scale.h"
+#include "chart/pattern_catalogue.h"
 #include "tables/convert.h"
 
 namespace chart {
@@ -93,7 +95,10 @@ std::vector<MonthMarker> monthMarkers(const Chart& chart) {
                 continue;
             const auto month = yearMonth(date);
             if (!month) continue;
-            if (month != current)
+            if (current && *month / 12 != *current / 12)
+                markers.push_back(
+                    {column.col, row, static_cast<char>('0' + *month / 12 % 10), true});
+            else if (month != current)
                 markers.push_back({column.col, row, monthLetter(*month % 12 + 1)});
             current = month;
             currentText = date;
@@ -105,19 +110,42 @@ std::vector<MonthMarker> monthMarkers(const Chart& chart) {
 // ---------------------------------------------------------------------------
 // Signals
 
+namespace {
+
+// The catalogue's patterns at every column, signals and warnings apart.
+void patternHistory(const Chart& chart, std::vector<Signal>* signals,
+                    std::vector<Signal>* warnings) {
+    const PatternReader reader(chart);
+    const auto add = [&](int col, Pattern pattern, int row, const std::string& date) {
+        std::vector<Signal>* into = infoOf(pattern).warning ? warnings : signals;
+        if (into) into->push_back({col, pattern, row, date});
+    };
+    const int last = chart.lastColumn();
+    for (int col = 2; col <= last; ++col) {
+        // The newest column's patterns are those the screening's own build lists, where
+        // that build starts on another day than the drawing.
+        if (col == last && chart.screened) {
+            for (const auto& found : chart.screened->found)
+                add(col, found.pattern, found.row, chart.dateOfDay(found.day));
+            continue;
+        }
+        for (const Completion& found : reader.at(col))
+            add(col, found.pattern, found.row, chart.dateAt(col, found.row));
+    }
+}
+
+}  // namespace
+
 std::vector<Signal> signalHistory(const Chart& chart) {
     std::vector<Signal> history;
-    const ChartPatternCells cells(chart);
-    for (int col = 2; col <= chart.lastColumn(); ++col) {
-        const auto found = detectPatterns(cells, col);
-        if (found.empty()) continue;
-        // Every pattern of a column completes with its breakout: one box beyond the top
-        // (or bottom) of the column two before.
-        const int row = breakoutRow(cells, found.front(), col);
-        const std::string& date = chart.dateAt(col, row);
-        for (const Pattern pattern : found) history.push_back({col, pattern, row, date});
-    }
+    patternHistory(chart, &history, nullptr);
     return history;
+}
+
+std::vector<Signal> warningHistory(const Chart& chart) {
+    std::vector<Signal> warnings;
+    patternHistory(chart, nullptr, &warnings);
+    return warnings;
 }
 
 // ---------------------------------------------------------------------------
@@ -155,29 +183,56 @@ std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, i
     const int last = chart.lastLevelRow();
     if (first == 0) return std::nullopt;
     if (row >= first && row <= last) return chart.level(row);
-    const long long edge = *chart.level(row < first ? first : last);
-    if (scale.cohen) {
-        const auto& ladder = cohenLadder();
-        const auto at = std::find(ladder.begin(), ladder.end(), *chart.level(first));
-        if (at == ladder.end()) return std::nullopt;
+    const long long top = *chart.level(first);
+    // Along a ladder: the chart's first level's place on it, then row by row.
+    const auto alongLadder = [&](const std::vector<long long>& ladder) -> std::optional<long long> {
+        const auto at = std::lower_bound(ladder.begin(), ladder.end(), top, std::greater<>());
+        if (at == ladder.end() || *at != top) return std::nullopt;
         const long long index = (at - ladder.begin()) + (row - first);
-        return ladder[static_cast<std::size_t>(
-            std::clamp<long long>(index, 0, static_cast<long long>(ladder.size()) - 1))];
-    }
-    const long double factor = 1.0L - scale.ratio;
-    if (!(factor > 0.0L && factor < 1.0L)) return std::nullopt;
-    long long level = edge;
-    if (row < first) {
-        for (int r = first; r > row; --r) {
-            const auto above = levelAbove(level, factor);
-            if (!above) return std::nullopt;
-            level = *above;
-        }
+        if (index < 0 || index >= static_cast<long long>(ladder.size())) return std::nullopt;
+        return ladder[static_cast<std::size_t>(index)];
+    };
+    std::optional<long long> price;
+    if (scale.cohen) {
+        price = alongLadder(cohenLadder());
+    } else if (const auto& ladder = fixedPercentageLadder(scale.ratio);
+               scale.fixed && !ladder.empty() && top <= ladder.front()) {
+        price = alongLadder(ladder);
     } else {
-        for (int r = last; r < row && level > 0; ++r)
-            level = static_cast<long long>(static_cast<long double>(level) * factor);
+        const long double factor = 1.0L - scale.ratio;
+        if (!(factor > 0.0L && factor < 1.0L)) return std::nullopt;
+        long long level = *chart.level(row < first ? first : last);
+        if (row < first) {
+            for (int r = first; r > row; --r) {
+                const auto above = levelAbove(level, factor);
+                if (!above) return std::nullopt;
+                level = *above;
+            }
+        } else {
+            for (int r = last; r < row && level > 0; ++r)
+                level = static_cast<long long>(static_cast<long double>(level) * factor);
+        }
+        price = level;
     }
-    return level;
+    if (!price || *price <= 0) return std::nullopt;
+    return price;
+}
+
+TriggerPrices triggerPrices(const Chart& chart, const BoxScale& scale) {
+    TriggerPrices triggers;
+    for (auto column = chart.columns.rbegin(); column != chart.columns.rend(); ++column) {
+        if (column->empty()) continue;
+        if (column->rising && triggers.buyRow == 0) {
+            triggers.buyRow = column->topRow - 1;
+            triggers.buy = priceAtRow(chart, scale, triggers.buyRow);
+        }
+        if (!column->rising && triggers.sellRow == 0) {
+            triggers.sellRow = column->bottomRow + 1;
+            triggers.sell = priceAtRow(chart, scale, triggers.sellRow);
+        }
+        if (triggers.buyRow != 0 && triggers.sellRow != 0) break;
+    }
+    return triggers;
 }
 
 std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScale& scale,
@@ -186,41 +241,52 @@ std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScal
                                      [](const Signal& s) { return isBreakout(s.pattern); });
     if (newest == history.rend()) return std::nullopt;
     PriceObjectives objectives;
-    objectives.buy = newest->pattern == Pattern::DoubleTop;
-    objectives.signalCol = newest->col;
-    const bool buy = objectives.buy;
-    const int k = newest->col;
-    const int broken = buy ? newest->row + 1 : newest->row - 1;  // the row of the broken top
+    const bool buy = objectives.buy = newest->pattern == Pattern::DoubleTop;
+    const int k = objectives.signalCol = newest->col;
+    objectives.signalRow = newest->row;
+    const int reversal = std::max(chart.reversal, 1);
+    // A count is an objective only beyond the signal's box, on the signal's side.
+    const auto objective = [&](int row) -> std::optional<long long> {
+        if (buy ? row >= newest->row : row <= newest->row) return std::nullopt;
+        return priceAtRow(chart, scale, row);
+    };
 
-    // The base: from the breakout column back to the first column reaching past the
-    // broken row (counted too), or to the first column without boxes.
-    int wall = k;
+    // Vertical: the signal's column, complete once the next column has begun.
+    const Column* count = chart.column(k);
+    if (count && !count->empty()) {
+        objectives.provisional = k == chart.lastColumn();
+        const int boxes = count->boxes();
+        objectives.verticalRow = buy ? count->bottomRow - boxes * reversal
+                                     : count->topRow + boxes * std::max(reversal - 1, 1);
+        objectives.vertical = objective(objectives.verticalRow);
+    }
+
+    // Horizontal: back from the signal's column to the wall, the nearest column that
+    // reached past the broken top (bottom).
+    const int broken = buy ? newest->row + 1 : newest->row - 1;
     for (int col = k - 1; col >= 2; --col) {
         const Column* column = chart.column(col);
-        if (column->empty()) break;
-        wall = col;
-        if (buy ? column->topRow < broken : column->bottomRow > broken) break;
+        if (!column || column->empty()) break;
+        if (buy ? column->topRow < broken : column->bottomRow > broken) {
+            objectives.wallCol = col;
+            break;
+        }
     }
-    const int width = k - wall + 1;
-
+    if (objectives.wallCol == 0) return objectives;
+    const int width = k - objectives.wallCol + 1;
     // The base's low is made by its 〇 columns (its high by its × columns).
     const Column* extreme = nullptr;
-    for (int col = wall; col < k; ++col) {
+    for (int col = objectives.wallCol; col < k; ++col) {
         const Column* column = chart.column(col);
         if (column->empty() || column->rising == buy) continue;
         if (!extreme ||
             (buy ? column->bottomRow >= extreme->bottomRow : column->topRow <= extreme->topRow))
             extreme = column;
     }
-    if (!extreme) return std::nullopt;
+    if (!extreme) return objectives;
     const int baseRow = buy ? extreme->bottomRow : extreme->topRow;
-    objectives.horizontalRow = buy ? baseRow - 3 * width : baseRow + 3 * width;
-
-    objectives.horizontal = priceAtRow(chart, scale, objectives.horizontalRow);
-    const Column& off = *chart.column(extreme->col + 1);
-    if (off.empty()) return objectives;
-    objectives.verticalRow = buy ? off.bottomRow - 3 * off.boxes() : off.topRow + 3 * off.boxes();
-    objectives.vertical = priceAtRow(chart, scale, objectives.verticalRow);
+    objectives.horizontalRow = buy ? baseRow - width * reversal : baseRow + width * reversal;
+    objectives.horizontal = objective(objectives.horizontalRow);
     return objectives;
 }
 
@@ -230,11 +296,15 @@ std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScal
 Decorations decorate(const Chart& chart, const BoxScale& scale) {
     Decorations decorations;
     decorations.months = monthMarkers(chart);
-    decorations.history = signalHistory(chart);
+    patternHistory(chart, &decorations.history, &decorations.warnings);
     decorations.lines = trendLines(chart, decorations.history);
     decorations.objectives = priceObjectives(chart, scale, decorations.history);
     if (const Column* last = chart.column(chart.lastColumn()); last && !last->empty())
         decorations.newestBox = std::pair{last->col, last->newestRow()};
+    decorations.triggers = triggerPrices(chart, scale);
+    if (chart.newestClose) decorations.currentRow = chart.rowHolding(*chart.newestClose);
+    if (decorations.currentRow == 0 && decorations.newestBox)
+        decorations.currentRow = decorations.newestBox->second;
     return decorations;
 }
 
@@ -273,10 +343,33 @@ std::optional<std::string> lineInForceText(const Decorations& decorations) {
 std::optional<std::string> objectivesText(const Decorations& decorations) {
     if (!decorations.objectives) return std::nullopt;
     const auto price = [](const std::optional<long long>& value) {
+        return value ? groupedNumber(*value) : std::string("−");
+    };
+    const PriceObjectives& objectives = *decorations.objectives;
+    std::string vertical = price(objectives.vertical);
+    if (objectives.vertical && objectives.provisional) vertical += "（暫定）";
+    return "目標値 垂直 " + vertical + " / 水平 " + price(objectives.horizontal);
+}
+
+std::optional<std::string> triggerText(const Decorations& decorations) {
+    const TriggerPrices& triggers = decorations.triggers;
+    if (triggers.buyRow == 0 && triggers.sellRow == 0) return std::nullopt;
+    const auto price = [](const std::optional<long long>& value) {
         return value ? groupedNumber(*value) : std::string("-");
     };
-    return "目標値 垂直 " + price(decorations.objectives->vertical) + " / 水平 " +
-           price(decorations.objectives->horizontal);
+    return "買い点 " + price(triggers.buy) + " / 売り点 " + price(triggers.sell);
+}
+
+std::optional<std::string> warningText(const Decorations& decorations) {
+    if (!decorations.newestBox) return std::nullopt;
+    std::string names;
+    for (const Signal& warning : decorations.warnings) {
+        if (warning.col != decorations.newestBox->first) continue;
+        if (!names.empty()) names += "・";
+        names += caption(warning.pattern);
+    }
+    if (names.empty()) return std::nullopt;
+    return "警告 " + names;
 }
 
 }  // namespace chart

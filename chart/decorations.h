@@ -19,6 +19,8 @@ struct MonthMarker {
     int col = 0;
     int row = 0;
     char letter = '1';  // '1'..'9' for January to September, 'A', 'B', 'C' for the rest
+    // The first box of a new year: the letter is the year's last digit ('6' for 2026).
+    bool year = false;
     bool operator==(const MonthMarker&) const = default;
 };
 
@@ -26,7 +28,9 @@ char monthLetter(int month);
 
 // The first box drawn in each calendar month, in drawing order (columns left to right,
 // a rising column from its bottom up, a falling one from its top down). The chart's
-// first dated box starts its month too. Boxes whose date is not a date are passed over.
+// first dated box starts its month too. Where the year changes, the first box of the new
+// year shows the year's last digit instead of its month. Boxes whose date is not a date
+// are passed over.
 std::vector<MonthMarker> monthMarkers(const Chart& chart);
 
 // ---------------------------------------------------------------------------
@@ -40,9 +44,14 @@ struct Signal {
     bool operator==(const Signal&) const = default;
 };
 
-// Every pattern the screening knows, at each column where it completes, oldest first.
-// The patterns of the last column are what the screening finds for the chart.
+// Every signal of the pattern catalogue (the ten the screening knows and the further
+// formations that are no warnings) at each column where it completes, oldest first; at a
+// column the ten come first, in the screening's order. The ten of the last column are
+// what the screening lists for the stock: where the screening's build of the series
+// starts elsewhere (Chart::screened), they are its.
 std::vector<Signal> signalHistory(const Chart& chart);
+// The warnings of the catalogue (traps, poles) at each column where they complete.
+std::vector<Signal> warningHistory(const Chart& chart);
 
 // Whether a double top (a buy) or a double bottom (a sell).
 inline bool isBreakout(Pattern pattern) {
@@ -84,27 +93,48 @@ std::optional<LineKind> lineInForce(const std::vector<TrendLine>& lines);
 struct BoxScale {
     bool cohen = false;
     long double ratio = 0.015L;
+    bool fixed = false;  // the percentage levels of the fixed ladder
 };
 
 // The price of a chart row, also beyond the chart: the percentage scale goes on with
-// its ratio, the Cohen scale along its ladder. Nothing when the chart has no levels.
+// its ratio (the fixed scale along its ladder), the Cohen scale along its ladder. Nothing
+// when the chart has no levels, or for a row past the ladder's ends or priced at 0 or
+// less.
 std::optional<long long> priceAtRow(const Chart& chart, const BoxScale& scale, int row);
 
+// The next trigger prices: the level of the next double-top buy (one box above the last
+// X column's top) and of the next double-bottom sell (one box below the last O column's
+// bottom), on the chart's own scale; rows 0 and no price without such a column.
+struct TriggerPrices {
+    int buyRow = 0;
+    int sellRow = 0;
+    std::optional<long long> buy;
+    std::optional<long long> sell;
+};
+TriggerPrices triggerPrices(const Chart& chart, const BoxScale& scale);
+
 struct PriceObjectives {
-    bool buy = true;      // counted from a double top; a double bottom counts down
-    int signalCol = 0;    // the breakout column
-    int verticalRow = 0;  // target rows; their prices below
+    bool buy = true;           // a buy signal counts up, a sell signal down
+    int signalCol = 0;         // the newest signal's column: the vertical count's column
+    int signalRow = 0;         // the box that completed the signal
+    bool provisional = false;  // the count column still grows (no reversal followed it)
+    int wallCol = 0;           // the horizontal count's wall; 0: no wall, no horizontal count
+    int verticalRow = 0;       // target rows (0: no count); their prices below
     int horizontalRow = 0;
     std::optional<long long> vertical;
     std::optional<long long> horizontal;
 };
 
-// The counts of the newest double top or double bottom.
-// Vertical: the boxes of the column that rose off the base's low (fell off its high),
-// times three, above that column's lowest box (below its highest box).
-// Horizontal: the base's width in columns, from the breakout column back along the
-// row of the broken top (bottom) to the first column reaching past that row, times
-// three, above the base's lowest box (below its highest box).
+// The counts of the newest signal (its double top or double bottom), in boxes along the
+// chart's own scale; a buy's objectives lie above the signal's box, a sell's below it.
+// Vertical: the signal's own column, counted once a reversal followed it (else on its
+// length so far, provisional): a buy its lowest box + boxes x reversal, a sell its highest
+// box - boxes x (reversal - 1, at least 1).
+// Horizontal: the base runs from the signal's column back to the nearest column that
+// reached past the broken top (bottom), the wall, which it includes; a buy its lowest box
+// (that of its 〇 columns) + width x reversal, a sell its highest box (of its × columns) -
+// width x reversal. Without a wall there is no horizontal count.
+// A count that would not lie beyond the signal's box, or has no price, is no objective.
 std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScale& scale,
                                                const std::vector<Signal>& history);
 
@@ -114,10 +144,14 @@ std::optional<PriceObjectives> priceObjectives(const Chart& chart, const BoxScal
 struct Decorations {
     std::vector<MonthMarker> months;
     std::vector<Signal> history;
+    std::vector<Signal> warnings;  // traps and poles, apart from the signals
     std::vector<TrendLine> lines;
     std::optional<PriceObjectives> objectives;
     // The newest box drawn: the last column's top when rising, its bottom when falling.
     std::optional<std::pair<int, int>> newestBox;  // column, row
+    TriggerPrices triggers;
+    // The row of the box that holds the newest close, by the chart's own box rule.
+    int currentRow = 0;
 };
 
 Decorations decorate(const Chart& chart, const BoxScale& scale);
@@ -128,7 +162,12 @@ std::string groupedNumber(long long value);
 std::optional<std::string> newestSignalText(const Decorations& decorations);
 // "強気支持線" or "弱気抵抗線".
 std::optional<std::string> lineInForceText(const Decorations& decorations);
-// "目標値 垂直 1,234 / 水平 1,180"
+// "目標値 垂直 1,234 / 水平 1,180"; "−" for no objective, "（暫定）" after a vertical count
+// on a column that still grows.
 std::optional<std::string> objectivesText(const Decorations& decorations);
+// "買い点 1,250 / 売り点 1,105"; "-" for a price the chart has no column for.
+std::optional<std::string> triggerText(const Decorations& decorations);
+// "警告 ブルトラップ": the warnings completed at the newest column.
+std::optional<std::string> warningText(const Decorations& decorations);
 
 }  // namespace chart

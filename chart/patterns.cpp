@@ -98,6 +98,9 @@ bool matches(Pattern pattern, const ChartCells& chart, int k) {
             const auto u = topRow(chart, k - 4);
             return w && u && falling(chart, k - 2, *w) && falling(chart, k - 4, *u) && *u == *w + 2;
         }
+        default:
+            // The further formations are read from a chart value (pattern_catalogue.h).
+            break;
     }
     return false;
 }

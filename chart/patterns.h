@@ -1,6 +1,8 @@
 #pragma once
 // The ten Point-and-Figure patterns the screening looks for, tested on a chart's
 // columns: on the cells a screening build leaves in the grids, or on a chart value.
+// The catalogue's sixteen further formations are named here too; they are read from a
+// chart value (chart/pattern_catalogue.h).
 #include <array>
 #include <optional>
 #include <string_view>
@@ -22,18 +24,50 @@ enum class Pattern {
     ReversalDown,
     BullishTriangle,
     BearishTriangle,
+    // The catalogue's further formations, listed after the ten.
+    QuadrupleTop,
+    QuadrupleBottom,
+    AscendingTripleTop,
+    DescendingTripleBottom,
+    SpreadTripleTop,
+    SpreadTripleBottom,
+    BullishCatapult,
+    BearishCatapult,
+    BullTrap,
+    BearTrap,
+    BearishSignalReversed,
+    BullishSignalReversed,
+    HighPole,
+    LowPole,
+    LongTail,
+    Shakeout,
 };
 inline constexpr int kPatternCount = 10;
+// The ten and the sixteen further formations.
+inline constexpr int kCatalogueCount = 26;
 
 inline constexpr std::array<std::string_view, kPatternCount> kPatternCaptions = {
     "ダブルトップ",   "ダブルボトム", "強気のシグナル", "弱気のシグナル", "トリプルトップ",
     "トリプルボトム", "逆転上昇",     "逆転下降",       "強気の三角形",   "弱気の三角形"};
 
+inline constexpr std::array<std::string_view, kCatalogueCount - kPatternCount> kFormationCaptions =
+    {"四重天井",     "四重底",       "上昇三重天井",     "下降三重底",
+     "分散三重天井", "分散三重底",   "強気カタパルト",   "弱気カタパルト",
+     "ブルトラップ", "ベアトラップ", "弱気シグナル反転", "強気シグナル反転",
+     "ハイポール",   "ローポール",   "ロングテール",     "シェイクアウト"};
+
 inline int listColumn(Pattern pattern) {
     return static_cast<int>(pattern);
 }
+// One of the ten the screening has always listed.
+inline bool isClassic(Pattern pattern) {
+    return listColumn(pattern) <= kPatternCount;
+}
 inline std::string_view caption(Pattern pattern) {
-    return kPatternCaptions[static_cast<std::size_t>(listColumn(pattern) - 1)];
+    const auto column = static_cast<std::size_t>(listColumn(pattern));
+    return column <= kPatternCaptions.size()
+               ? kPatternCaptions[column - 1]
+               : kFormationCaptions[column - kPatternCaptions.size() - 1];
 }
 
 // The tests after a breakout, in the order they run.
@@ -58,7 +92,8 @@ class ChartCells {
     virtual std::optional<int> bottomBox(int col) const = 0;
 };
 
-// Whether the chart whose last column is lastColumn shows the pattern.
+// Whether the chart whose last column is lastColumn shows the pattern, one of the ten
+// (the further formations are never matched here).
 bool matches(Pattern pattern, const ChartCells& chart, int lastColumn);
 
 // Every pattern the chart shows, in the order the screening records them.

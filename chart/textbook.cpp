@@ -1,7 +1,8 @@
 #include "chart/textbook.h"
 
 #include <algorithm>
-#include <optional>
+#include <tuple>
+#include <utility>
 
 #include "chart/chart.h"
 
@@ -61,12 +62,12 @@ struct Drawer {
         if (rows.reaches(high, start - 1)) {
             state.lastColumn = 3;
             state.rising = true;
-            mark(start, start, day, true);
+            mark(start, start, state.startDay, true);
             rise(day, rows.floorRow(high));
         } else if (rows.fallsTo(low, start + 1)) {
             state.lastColumn = 2;
             state.rising = false;
-            mark(start, start, day, false);
+            mark(start, start, state.startDay, false);
             fall(day, rows.ceilRow(low));
         } else {
             return;
@@ -77,6 +78,7 @@ struct Drawer {
     void day(int day, long long high, long long low) {
         if (!state.placed) {
             state.top = state.bottom = rows.floorRow(low);
+            state.startDay = day;
             state.placed = true;
             return;
         }
@@ -103,6 +105,15 @@ struct Drawer {
             }
         }
     }
+
+    // The prices a day must reach (up) or fall to (down) to change the chart; most days
+    // do neither.
+    std::pair<long long, long long> thresholds() const {
+        if (!state.started) return {rows.threshold(state.top - 1), rows.threshold(state.top + 1)};
+        if (state.rising)
+            return {rows.threshold(state.top - 1), rows.threshold(state.top + reversal)};
+        return {rows.threshold(state.bottom - reversal), rows.threshold(state.bottom + 1)};
+    }
 };
 
 const Close* dayOf(std::span<const Close> series, int day) {
@@ -126,20 +137,25 @@ Drawing drawTextbook(const TextbookInput& input) {
     if (rows.empty() || !first) return drawing;
     drawing.boxes.reserve(static_cast<std::size_t>(input.startDay));
     TextbookState state;
+    Drawer drawer{rows, std::max(input.reversal, 1), state, &drawing.boxes};
     // The start day's close places the starting box.
-    drawTextbookDay(rows, input.reversal, state, input.startDay, first->price, first->price,
-                    &drawing.boxes);
+    drawer.day(input.startDay, first->price, first->price);
+    auto [up, down] = drawer.thresholds();
+    const bool highLow = !input.highs.empty() || !input.lows.empty();
     for (int day = input.startDay - 1; day >= 1; --day) {
-        const Close* close = dayOf(input.closes, day);
-        if (!close) continue;
-        const Close* high = dayOf(input.highs, day);
-        const Close* low = dayOf(input.lows, day);
-        drawTextbookDay(rows, input.reversal, state, day,
-                        high ? std::max(high->price, close->price) : close->price,
-                        low ? std::min(low->price, close->price) : close->price, &drawing.boxes);
+        const Close& close = input.closes[static_cast<std::size_t>(day) - 1];
+        if (!close.priced()) continue;
+        long long high = close.price, low = close.price;
+        if (highLow) {
+            if (const Close* h = dayOf(input.highs, day)) high = std::max(high, h->price);
+            if (const Close* l = dayOf(input.lows, day)) low = std::min(low, l->price);
+        }
+        if (high < up && low > down) continue;
+        drawer.day(day, high, low);
+        std::tie(up, down) = drawer.thresholds();
     }
-    drawing.lastColumn = state.lastColumn;
     drawing.rising = state.rising;
+    drawing.lastColumn = state.lastColumn;
     // The last box drawn (or the starting box) as a box index.
     drawing.lastBox = (state.rising ? state.top : state.bottom) - 1;
     return drawing;

@@ -13,6 +13,8 @@ struct DataRoot {
     std::filesystem::path pageFile() const { return root / "quendal" / "rireki.txt"; }
     std::filesystem::path settingsFile() const { return root / "dravik" / "memo.csv"; }
     std::filesystem::path servicesFile() const { return root / "dravik" / "services.csv"; }
+    // The results list's own preferences (拡張パターン), apart from the settings file.
+    std::filesystem::path patternListFile() const { return root / "dravik" / "patterns.csv"; }
     std::filesystem::path candidateFile() const { return root / "kouho" / "kabuka" / "kabuka.csv"; }
 };
 

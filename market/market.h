@@ -344,4 +344,22 @@ std::string repairProgramFiles(const data::DataRoot& root);
 // next update builds a new one. Returns the kept file. Throws MarketError.
 std::filesystem::path setDamagedStoreAside(const data::DataRoot& root);
 
+// ---------------------------------------------------------------------------------
+// A stock's stored prices
+
+// A day's high, low and close as the store holds them, split-adjusted as the program's
+// files show the close (the adjusted close, and the high and low by the same factor);
+// kNoValue where there is none.
+struct DayPrices {
+    double high = kNoValue;
+    double low = kNoValue;
+    double close = kNoValue;
+};
+
+// The stock's (its four-character code) prices on each of the days; all kNoValue when
+// the data root has no store or the store does not know the stock. The store is never
+// created here. Throws MarketError (a damaged store, one that cannot be read).
+std::vector<DayPrices> storedDayPrices(const data::DataRoot& root, std::string_view code,
+                                       const std::vector<Day>& days);
+
 }  // namespace market

@@ -39,7 +39,8 @@ std::string checkedKey(std::string_view text) {
 
 [[noreturn]] void noKey() {
     throw MarketError(
-        "J-Quants APIキーが設定されていません。環境変数 JQUANTS_API_KEY か、ファイル " +
+        "J-Quants APIキーが設定されていません。ウィンドウのメニュー「データ」→「J-Quants "
+        "APIキー…」で設定するか、環境変数 JQUANTS_API_KEY か、ファイル " +
         keyFilePath().string() + " にキーを書いてください。");
 }
 

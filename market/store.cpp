@@ -527,6 +527,19 @@ std::vector<Bar> Store::bars(std::string_view code, Day from, Day to) const {
     return result;
 }
 
+std::vector<Bar> Store::barsOnDays(std::string_view code, const std::vector<Day>& days) const {
+    const std::string sql =
+        std::string("SELECT ") + kBarColumns + " FROM bars WHERE day = ?1 AND code = ?2";
+    Statement row(db_, file_, sql.c_str());
+    std::vector<Bar> result(days.size());
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        row.bind(1, days[i]).bind(2, code);
+        if (row.step()) result[i] = barFrom(row);
+        row.reset();
+    }
+    return result;
+}
+
 std::vector<Bar> Store::barsOn(Day day) const {
     const std::string sql =
         std::string("SELECT ") + kBarColumns + " FROM bars WHERE day = ?1 ORDER BY code";

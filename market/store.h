@@ -132,6 +132,9 @@ class Store {
     void replaceIssueBars(std::string_view code, Day from, Day to, const std::vector<Bar>& bars,
                           int fetch);
     std::vector<Bar> bars(std::string_view code, Day from, Day to) const;
+    // The issue's bar of each of the days (a bar without a day where there is none), each
+    // found through the key.
+    std::vector<Bar> barsOnDays(std::string_view code, const std::vector<Day>& days) const;
     std::vector<Bar> barsOn(Day day) const;
     // Days holding at least one bar, ascending.
     std::vector<Day> barDays() const;

@@ -9,6 +9,7 @@
 
 #include "app/form.h"
 #include "chart/chart_tables_actions.h"
+#include "chart/series.h"
 #include "screening/screening_build.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
@@ -113,7 +114,8 @@ void TForm1::Button38Click() {
         boxes[static_cast<std::size_t>(d - 1)] = value.value_or(0);
         if (!value) oldestBadDay = d;
     }
-    const screening::ColumnBuild build = screening::buildScreeningColumns(boxes);
+    const screening::ColumnBuild build =
+        screening::buildScreeningColumns(boxes, chartStyle.reversal);
     if (oldestBadDay > 0 && oldestBadDay <= build.startDay)
         throwNotInteger(StringGrid2.cell(kBoxIndexColumn, oldestBadDay));
     if (build.countedDays < shown) Edit2.setText(intToStr(build.countedDays));
@@ -123,8 +125,14 @@ void TForm1::Button38Click() {
     chart::Chart built = chart::chartOfDrawing(
         {build.boxes, build.records, build.lastColumn, build.rising, build.level.value_or(0)},
         std::move(levels), openTop);
+    built.reversal = chartStyle.reversal;
     built.daysShown = build.countedDays;
     built.startDay = build.startDay;
+    // The scale the levels were built by, which prices rows past the chart's edge.
+    if (Edit3.text() == chart::kCohenWord)
+        built.scale.cohen = true;
+    else if (const auto ratio = tryToFloat(Edit3.text()))
+        built.scale.ratio = *ratio;
     writeColumns(*this, built);
     for (const chart::ColumnRecords& records : build.records) {
         StringGrid5.setCell(records.col, 0, recordText(records.top, StringGrid2, StringGrid4));

@@ -21,23 +21,32 @@ std::string csvField(std::string_view text) {
 
 std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& results,
                        const WorkingTable& codeTable, const RunNotes& notes) {
-    std::string csv = "パターン,コード,銘柄名,日付,株価\r\n";
-    const auto columns = resultColumns(settingsTable, results);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const auto pattern = static_cast<chart::Pattern>(i + 1);
+    std::string csv = "パターン,コード,銘柄名,日付,株価,買い点,売り点\r\n";
+    const auto lines = [&](chart::Pattern pattern, const std::vector<std::string>& codes) {
         std::vector<const ListedSignal*> noted;
         for (const ListedSignal& entry : notes.listed)
             if (entry.pattern == pattern) noted.push_back(&entry);
-        const bool matching = noted.size() == columns[i].size();
-        for (std::size_t row = 0; row < columns[i].size(); ++row) {
-            const std::string& code = columns[i][row];
+        const bool matching = noted.size() == codes.size();
+        for (std::size_t row = 0; row < codes.size(); ++row) {
+            const std::string& code = codes[row];
             const ListedSignal* where = matching && noted[row]->code == code ? noted[row] : nullptr;
+            const auto field = [where](std::string ListedSignal::*member) {
+                return csvField(where ? where->*member : std::string());
+            };
             csv += csvField(chart::caption(pattern)) + ',' + csvField(codeKey(code)) + ',' +
-                   csvField(tables::stockName(codeTable, code)) + ',' +
-                   csvField(where ? where->date : "") + ',' + csvField(where ? where->level : "") +
-                   "\r\n";
+                   csvField(tables::stockName(codeTable, code)) + ',' + field(&ListedSignal::date) +
+                   ',' + field(&ListedSignal::level) + ',' + field(&ListedSignal::buyPoint) + ',' +
+                   field(&ListedSignal::sellPoint) + "\r\n";
         }
-    }
+    };
+    const auto columns = resultColumns(settingsTable, results);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        lines(static_cast<chart::Pattern>(i + 1), columns[i]);
+    // The further formations, while the list shows them.
+    const auto formations = formationColumns(results);
+    for (std::size_t i = 0; i < formations.size(); ++i)
+        lines(static_cast<chart::Pattern>(chart::kPatternCount + 1 + static_cast<int>(i)),
+              formations[i]);
     return csv;
 }
 

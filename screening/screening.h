@@ -24,4 +24,8 @@ int resultRowCount(const WorkingTable& settingsTable);
 std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settingsTable,
                                                     const WorkingTable& results);
 
+// The codes listed under each of the sixteen further formations, in list order, while the
+// list shows them after the ten (拡張パターン); none otherwise.
+std::vector<std::vector<std::string>> formationColumns(const WorkingTable& results);
+
 }  // namespace screening

@@ -4,7 +4,7 @@
 
 namespace screening {
 
-ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDay) {
+ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDay, int reversal) {
     ColumnBuild build;
     const int shown = static_cast<int>(boxByDay.size());
     int counted = 0;
@@ -19,7 +19,7 @@ ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDa
 
     std::vector<std::optional<int>> byDay(static_cast<std::size_t>(start) + 1);
     std::copy(boxByDay.begin(), boxByDay.begin() + start, byDay.begin() + 1);
-    const chart::Drawing drawing = chart::drawColumns(byDay, start, {3, true});
+    const chart::Drawing drawing = chart::drawColumns(byDay, start, {reversal, true});
     build.boxes = drawing.boxes;
     build.records = drawing.records;
     build.lastColumn = drawing.lastColumn;

@@ -24,8 +24,10 @@ struct ColumnBuild {
 };
 
 // boxByDay[d - 1] is the box index of day d (day 1 the newest), nothing where the day
-// has no box index; its size is the number of days shown.
-ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDay);
+// has no box index; its size is the number of days shown. A reversal takes `reversal`
+// boxes.
+ColumnBuild buildScreeningColumns(const std::vector<std::optional<int>>& boxByDay,
+                                  int reversal = 3);
 
 // A chart held as plain values, the way the column build leaves it: marks, and the
 // extreme records as written.

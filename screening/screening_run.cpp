@@ -63,4 +63,15 @@ std::vector<std::vector<std::string>> resultColumns(const WorkingTable& settings
     return columns;
 }
 
+std::vector<std::vector<std::string>> formationColumns(const WorkingTable& results) {
+    std::vector<std::vector<std::string>> columns;
+    if (results.colCount() <= chart::kCatalogueCount) return columns;
+    for (int col = kPatternCount + 1; col <= chart::kCatalogueCount; ++col) {
+        auto& codes = columns.emplace_back();
+        for (int row = 1; !results.cell(col, row).empty(); ++row)
+            codes.push_back(results.cell(col, row));
+    }
+    return columns;
+}
+
 }  // namespace screening

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/form.h"
+#include "chart/pattern_catalogue.h"
 #include "chart/patterns.h"
 #include "tables/code_lookup.h"
 #include "tables/convert.h"
@@ -30,13 +31,42 @@ void normalizeRangeFields(TForm1& form) {
     form.Edit7.setText(tables::normalizedCodeText(form.Edit7.text()));
 }
 
-// Sizes and numbers the list so that the longest column shows whole, and leaves
-// screening mode.
-void finishScreening(TForm1& form) {
+// The further formations' columns after the ten, from the run's notes, while the list
+// shows them (拡張パターン); otherwise the list keeps its columns of the ten. Returns the
+// rows the longest of them needs.
+int layOutFormations(TForm1& form) {
     WorkingTable& list = form.StringGrid11;
-    const int rows = screening::resultRowCount(form.StringGrid3);
+    const int first = chart::kPatternCount + 1;
+    for (int col = first; col <= chart::kCatalogueCount; ++col)
+        for (int row = 0; row < list.storedRowCount(); ++row)
+            if (!list.cell(col, row).empty()) list.setCell(col, row, "");
+    if (!form.extendedPatterns) {
+        list.setColCount(first);
+        return 0;
+    }
+    list.setColCount(chart::kCatalogueCount + 1);
+    std::array<int, chart::kCatalogueCount + 1> rows{};
+    for (const chart::Pattern pattern : chart::formations())
+        list.setCell(chart::listColumn(pattern), 0, std::string(chart::caption(pattern)));
+    for (const screening::ListedSignal& entry : form.screeningNotes.listed) {
+        if (chart::isClassic(entry.pattern)) continue;
+        const int col = chart::listColumn(entry.pattern);
+        list.setCell(col, ++rows[static_cast<std::size_t>(col)], entry.code);
+    }
+    return *std::max_element(rows.begin(), rows.end()) + 1;
+}
+
+// Sizes and numbers the list so that the longest column shows whole.
+void sizeList(TForm1& form) {
+    WorkingTable& list = form.StringGrid11;
+    const int rows = std::max(screening::resultRowCount(form.StringGrid3), layOutFormations(form));
     list.setRowCount(rows);
     for (int row = 1; row < rows; ++row) list.setCell(0, row, intToStr(row));
+}
+
+// Lays the list out and leaves screening mode.
+void finishScreening(TForm1& form) {
+    sizeList(form);
     form.Button37.caption = "選別";
 }
 
@@ -48,6 +78,7 @@ void runScreeningPass(TForm1& form) {
         settingsTable.setCell(settings::counter(j), "0");
         form.StringGrid11.setCell(j, 0, std::string(chart::caption(pattern)));
     }
+    layOutFormations(form);
     form.Button33Click();
 
     const bool quendal = quendalMode(form);
@@ -119,6 +150,7 @@ void TForm1::Button37Click() {
         for (int col = 0; col <= chart::kPatternCount; ++col) StringGrid11.setCell(col, row, "");
     StringGrid11.visible = true;
     Button37.caption = "選別中";
+    closesOnlyRuns = 0;
 
     // However the pass ends, the list is sized and screening mode is left, so that
     // later chart runs draw again; an error still reaches the error box.
@@ -129,6 +161,15 @@ void TForm1::Button37Click() {
         throw;
     }
     finishScreening(*this);
+}
+
+void TForm1::setExtendedPatterns(bool shown) {
+    extendedPatterns = shown;
+    // A list of an earlier run shows (or stops showing) the formations it noted.
+    if (screeningNotes.screened > 0)
+        sizeList(*this);
+    else
+        layOutFormations(*this);
 }
 
 void TForm1::Button40Click() {

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   fonts-ipafont-gothic
   libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev qt6-svg-dev openssl libssl-dev
-  nginx-light xvfb xauth imagemagick
+  nginx-light xvfb xauth imagemagick xdotool qt6-translations-l10n
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 missing=()

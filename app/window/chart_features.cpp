@@ -12,8 +12,10 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolTip>
+#include <algorithm>
 
 #include "app/form.h"
+#include "app/preferences.h"
 #include "app/window/main_window.h"
 #include "app/window/window_style.h"
 #include "screening/results_csv.h"
@@ -21,7 +23,7 @@
 
 namespace {
 
-constexpr int kScaleWidth = 84;
+constexpr int kScaleWidth = kChartScaleWidth;
 constexpr int kCaptionHeight = 18;
 
 QString qt(const std::string& text) {
@@ -56,11 +58,12 @@ class ChartCellDelegate : public QStyledItemDelegate {
     const TForm1& form_;
 };
 
-// Trend lines and signal tags over the chart grid's viewport; the mouse goes through.
+// Trend lines, signal tags and the count column over the chart grid's viewport, beside
+// the price column held over it; the mouse goes through.
 class DecorationOverlay : public QWidget {
   public:
-    DecorationOverlay(const ChartFeatures& features, QWidget* parent)
-        : QWidget(parent), features_(features) {
+    DecorationOverlay(const ChartFeatures& features, const QTableView* frozen, QWidget* parent)
+        : QWidget(parent), features_(features), frozen_(frozen) {
         setObjectName("ChartDecorations");
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -69,12 +72,15 @@ class DecorationOverlay : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
+        const int left = frozen_->isVisible() ? frozen_->width() : 0;
+        painter.setClipRect(left, 0, width() - left, height());
         render::paintDecorations(painter, features_.scene(),
                                  [this](int col, int row) { return features_.cellRect(col, row); });
     }
 
   private:
     const ChartFeatures& features_;
+    const QTableView* frozen_;
 };
 
 // The levels on the chart's right edge, beside their rows, and the current price.
@@ -84,6 +90,9 @@ class RightScale : public QWidget {
         : QWidget(parent), features_(features), chart_(chart) {
         setObjectName("RightScale");
         setAutoFillBackground(true);
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, kChartBackground);
+        setPalette(colours);
     }
 
   protected:
@@ -97,7 +106,7 @@ class RightScale : public QWidget {
             [this, top](int col, int row) {
                 return features_.cellRect(col, row).translated(0, top);
             },
-            0, width() - 2, false, true);
+            0, std::min(width(), kScaleWidth) - 2, false, true);
     }
 
   private:
@@ -129,15 +138,21 @@ ChartFeatures::ChartFeatures(MainWindow& window, TForm1& form)
     QTableView* chart = window.chartView();
     chart->setItemDelegate(new ChartCellDelegate(*this, form_, chart));
 
-    overlay_ = new DecorationOverlay(*this, &window);
+    overlay_ = new DecorationOverlay(*this, window.frozenLevels(), &window);
     overlay_->stackUnder(window.resultsView());
     scale_ = new RightScale(*this, chart, &window);
 
+    // The panel under the menus: the newest signal, the line in force and the objectives
+    // on the left, the chart style on the right.
     panel_ = new QLabel(&window);
     panel_->setObjectName("ChartPanel");
     panel_->setFont(windowFont(12));
-    panel_->setContentsMargins(0, 0, 8, 0);
-    if (auto* bar = window.findChild<QMenuBar*>()) bar->setCornerWidget(panel_, Qt::TopRightCorner);
+    panel_->setContentsMargins(8, 0, 8, 0);
+    stylePanel_ = new QLabel(&window);
+    stylePanel_->setObjectName("ChartStylePanel");
+    stylePanel_->setFont(windowFont(12));
+    stylePanel_->setContentsMargins(8, 0, 8, 0);
+    stylePanel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     resultsCaption_ = new QLabel(&window);
     resultsCaption_->setObjectName("ResultsCaption");
@@ -155,14 +170,14 @@ ChartFeatures::ChartFeatures(MainWindow& window, TForm1& form)
     connect(months_, &QAction::toggled, this, [this] { refresh(true); });
 
     QMenu* file = window.menu("ファイル");
-    connect(file->addAction(QString::fromUtf8("画像を保存...")), &QAction::triggered, this, [this] {
+    connect(file->addAction(QString::fromUtf8("画像を保存…")), &QAction::triggered, this, [this] {
         const QString code = qt(std::string(codeKey(form_.Edit1.text())));
         const QString path = QFileDialog::getSaveFileName(
             &window_, QString::fromUtf8("画像を保存"), (code.isEmpty() ? "chart" : code) + ".png",
             QString::fromUtf8("PNG 画像 (*.png);;SVG 画像 (*.svg)"));
         if (!path.isEmpty()) savePicture(path);
     });
-    connect(file->addAction(QString::fromUtf8("結果をCSV保存...")), &QAction::triggered, this,
+    connect(file->addAction(QString::fromUtf8("結果をCSV保存…")), &QAction::triggered, this,
             [this] {
                 const QString path =
                     QFileDialog::getSaveFileName(&window_, QString::fromUtf8("結果をCSV保存"),
@@ -198,32 +213,50 @@ void ChartFeatures::refresh(bool force) {
         QStringList texts;
         for (const std::string& text : app::panelTexts(scene_.view().decorations))
             texts << qt(text);
-        panel_->setText(texts.join(QString::fromUtf8("　")));
+        panelText_ = texts.join(QString::fromUtf8("　"));
         window_.chartView()->viewport()->update();
         repaint();
     }
+    stylePanel_->setText(qt(app::styleText(form_.chartStyle)));
     const bool results = window_.resultsView()->isVisible();
     resultsCaption_->setText(qt(screening::bullishPercentText(form_.screeningNotes)));
     resultsCaption_->setVisible(results && form_.screeningNotes.screened > 0);
-    if (resultsCaption_->isVisible()) resultsCaption_->raise();
     layout();
 }
 
 void ChartFeatures::layout() {
     QTableView* chart = window_.chartView();
-    QRect area = chart->geometry();
-    // The scale takes the right edge of the chart grid's area.
-    if (scale_->geometry() != QRect(area.right() + 1, area.top(), kScaleWidth, area.height()) ||
-        area.right() + 1 + kScaleWidth != window_.width()) {
-        area.setWidth(std::max(0, window_.width() - area.left() - kScaleWidth));
-        chart->setGeometry(area);
-        scale_->setGeometry(area.right() + 1, area.top(), kScaleWidth, area.height());
-    }
+    const QRect area = window_.chartArea();
+    // The grid is as wide as its columns need, at most the area less the scale; the scale
+    // stands beside its last column and the chart's background fills the rest.
+    const int frame = 2 * chart->frameWidth();
+    const bool scrollsDown =
+        frame + chart->horizontalHeader()->height() + chart->verticalHeader()->length() >
+        area.height();
+    const int needed = frame + chart->verticalHeader()->width() +
+                       chart->horizontalHeader()->length() +
+                       (scrollsDown ? chart->verticalScrollBar()->sizeHint().width() : 0);
+    const QRect grid(area.left(), area.top(),
+                     std::clamp(needed, 0, std::max(0, area.width() - kScaleWidth)), area.height());
+    if (chart->geometry() != grid) chart->setGeometry(grid);
+    const QRect scale(grid.right() + 1, area.top(), std::max(0, area.right() - grid.right()),
+                      area.height());
+    if (scale_->geometry() != scale) scale_->setGeometry(scale);
     const QWidget* viewport = chart->viewport();
     overlay_->setGeometry(QRect(viewport->mapTo(&window_, QPoint(0, 0)), viewport->size()));
     const QRect results = window_.resultsView()->geometry();
     resultsCaption_->setGeometry(results.left(), results.top() - kCaptionHeight, results.width(),
                                  kCaptionHeight);
+
+    // The panel: the style takes what it needs on the right, the rest is elided.
+    const QRect bar = window_.infoBar();
+    const int styleWidth = std::min(bar.width() / 2, stylePanel_->sizeHint().width());
+    stylePanel_->setGeometry(bar.right() + 1 - styleWidth, bar.top(), styleWidth, bar.height());
+    panel_->setGeometry(bar.left(), bar.top(), bar.width() - styleWidth, bar.height());
+    const int room = panel_->width() - 16;
+    const QString shown = panel_->fontMetrics().elidedText(panelText_, Qt::ElideRight, room);
+    if (panel_->text() != shown) panel_->setText(shown);
+    panel_->setToolTip(shown == panelText_ ? QString() : panelText_);
 }
 
 void ChartFeatures::repaint() {
@@ -250,16 +283,27 @@ void ChartFeatures::saveResults(const QString& path) {
 }
 
 bool ChartFeatures::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) layout();
+    // The viewport moves when the box numbers widen: the overlay follows it.
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move) layout();
     if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
     auto* help = static_cast<QHelpEvent*>(event);
     const auto cell = [this](int col, int row) { return cellRect(col, row); };
-    for (const int col : scene_.signalColumns()) {
-        if (!render::signalTagRect(scene_, cell, col).contains(help->pos())) continue;
-        QToolTip::showText(help->globalPos(), scene_.signalTip(col),
+    for (const render::SignalTag& tag : scene_.signalTags()) {
+        if (!render::signalTagRect(scene_, cell, tag.col, tag.index).contains(help->pos()))
+            continue;
+        QToolTip::showText(help->globalPos(), scene_.signalTip(tag.col),
                            window_.chartView()->viewport());
         return true;
     }
-    QToolTip::hideText();
+    // A box: its date and price.
+    const QModelIndex index = window_.chartView()->indexAt(help->pos());
+    const QString tip = index.isValid()
+                            ? scene_.boxTip(index.column() + form_.StringGrid1.fixedCols(),
+                                            index.row() + form_.StringGrid1.fixedRows())
+                            : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, window_.chartView()->viewport());
     return true;
 }

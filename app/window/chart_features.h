@@ -1,9 +1,10 @@
 #pragma once
 // The decorated chart in the window, drawn by the chart renderer: the chart grid's marks
-// in their columns' colours with the month letters and the newest box, the trend lines
-// and signal tags over the grid, the levels on the right edge with the current price,
-// the panel texts beside the menus; the View menu's "月表示", the File menu's picture
-// and CSV exports, and the bullish percent above the results list.
+// in their columns' colours with the month letters and the newest box, the trend lines,
+// signal tags and the objectives' count column over the grid, the levels beside the last
+// column with the current price and the objectives, the panel texts and the chart style
+// under the menus; a box's date and price in its tooltip; the View menu's "月表示", the
+// File menu's picture and CSV exports, and the bullish percent above the results list.
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -27,6 +28,7 @@ class ChartFeatures : public QObject {
     QRectF cellRect(int col, int row) const;
 
     QLabel* panel() const { return panel_; }
+    QLabel* stylePanel() const { return stylePanel_; }
     QWidget* rightScale() const { return scale_; }
     QLabel* resultsCaption() const { return resultsCaption_; }
     QAction* monthsAction() const { return months_; }
@@ -50,6 +52,8 @@ class ChartFeatures : public QObject {
     QWidget* overlay_ = nullptr;
     QWidget* scale_ = nullptr;
     QLabel* panel_ = nullptr;
+    QLabel* stylePanel_ = nullptr;
+    QString panelText_;
     QLabel* resultsCaption_ = nullptr;
     QAction* months_ = nullptr;
 };

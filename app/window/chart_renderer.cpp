@@ -8,9 +8,12 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "app/window/window_style.h"
+#include "chart/pattern_catalogue.h"
 #include "data/text_file.h"
+#include "tables/convert.h"
 #include "tables/errors.h"
 
 namespace render {
@@ -44,6 +47,11 @@ struct PictureGrid {
     int columns() const { return lastCol - 1; }
 };
 
+// The row of a column's signal tag.
+int tagRow(const chart::Column& column, int index) {
+    return std::max(column.topRow - 1, 1) - index;
+}
+
 PictureGrid pictureGrid(const ChartScene& scene) {
     const chart::Chart& chart = scene.view().chart;
     PictureGrid grid;
@@ -51,6 +59,10 @@ PictureGrid pictureGrid(const ChartScene& scene) {
     if (const int first = chart.firstLevelRow(); first > 0) {
         grid.topRow = first - 1;
         grid.bottomRow = chart.lastLevelRow() + 1;
+        // Tags stacked above a high column stay in the picture.
+        for (const SignalTag& tag : scene.signalTags())
+            if (const chart::Column* column = chart.column(tag.col); column && !column->empty())
+                grid.topRow = std::min(grid.topRow, tagRow(*column, tag.index));
     }
     return grid;
 }
@@ -81,8 +93,44 @@ void ensureGuiApplication() {
 // ChartScene
 
 ChartScene::ChartScene(app::ChartView view, bool months) : view_(std::move(view)), months_(months) {
-    for (const auto& marker : view_.decorations.months)
+    for (const auto& marker : view_.decorations.months) {
         monthAt_[{marker.col, marker.row}] = marker.letter;
+        if (marker.year) yearAt_[{marker.col, marker.row}] = true;
+    }
+    // Per column: the ten's breakout, then each further formation, then the warnings.
+    std::map<int, int> stacked;
+    const auto add = [&](int col, std::string_view text, QColor colour) {
+        tags_.push_back({col, stacked[col]++, qt(std::string(text)), colour});
+    };
+    for (const int col : signalColumns()) {
+        bool breakout = false;
+        for (const auto& signal : view_.decorations.history) {
+            if (signal.col != col) continue;
+            const chart::PatternInfo& info = chart::infoOf(signal.pattern);
+            if (chart::isClassic(signal.pattern)) {
+                if (breakout) continue;
+                breakout = true;
+                const bool buy = buyAt(col);
+                add(col, buy ? "買" : "売", buy ? kRisingColour : kFallingColour);
+            } else {
+                add(col, info.tag, info.side == chart::Side::Buy ? kRisingColour : kFallingColour);
+            }
+        }
+        for (const auto& warning : view_.decorations.warnings)
+            if (warning.col == col) add(col, chart::infoOf(warning.pattern).tag, kWarningColour);
+    }
+}
+
+bool ChartScene::yearAt(int col, int row) const {
+    return months_ && yearAt_.count({col, row}) > 0;
+}
+
+QString ChartScene::boxTip(int col, int row) const {
+    const chart::Column* column = view_.chart.column(col);
+    const auto level = view_.chart.level(row);
+    if (!column || !column->holds(row) || !level) return {};
+    const std::string& date = view_.chart.dateAt(col, row);
+    return qt((hasValue(date) ? date + "  " : std::string()) + chart::groupedNumber(*level));
 }
 
 std::optional<char> ChartScene::monthAt(int col, int row) const {
@@ -97,15 +145,15 @@ bool ChartScene::isNewest(int col, int row) const {
 }
 
 std::vector<int> ChartScene::signalColumns() const {
-    std::vector<int> columns;
-    for (const auto& signal : view_.decorations.history)
-        if (columns.empty() || columns.back() != signal.col) columns.push_back(signal.col);
-    return columns;
+    std::set<int> columns;
+    for (const auto* list : {&view_.decorations.history, &view_.decorations.warnings})
+        for (const auto& signal : *list) columns.insert(signal.col);
+    return {columns.begin(), columns.end()};
 }
 
 bool ChartScene::buyAt(int col) const {
     for (const auto& signal : view_.decorations.history)
-        if (signal.col == col) return signal.pattern == chart::Pattern::DoubleTop;
+        if (signal.col == col) return chart::infoOf(signal.pattern).side == chart::Side::Buy;
     return false;
 }
 
@@ -114,16 +162,16 @@ QString ChartScene::signalTip(int col) const {
     for (const auto& signal : view_.decorations.history)
         if (signal.col == col)
             lines << qt(std::string(chart::caption(signal.pattern)) + " " + signal.date);
+    for (const auto& warning : view_.decorations.warnings)
+        if (warning.col == col)
+            lines << qt("警告 " + std::string(chart::caption(warning.pattern)) + " " +
+                        warning.date);
     return lines.join('\n');
 }
 
 QString ChartScene::currentPriceText() const {
-    const auto& newest = view_.decorations.newestBox;
-    if (!newest) return {};
-    const auto price = view_.latestClose ? view_.latestClose : view_.chart.level(newest->second);
-    if (!price) return QString();
-    return qt("現在値 " + (view_.levelDivisor > 1 ? view_.levelNumberText(*price)
-                                                  : chart::groupedNumber(*price)));
+    if (!view_.decorations.newestBox) return {};
+    return qt(view_.currentPriceText());
 }
 
 // ---------------------------------------------------------------------------
@@ -148,6 +196,7 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
         QFont letterFont = font;
         letterFont.setBold(true);
         painter.setFont(letterFont);
+        if (scene.yearAt(col, row)) painter.setPen(kYearColour);
         painter.drawText(rect, Qt::AlignCenter, QString(QChar(*month)));
     } else {
         painter.setFont(font);
@@ -156,10 +205,10 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
     painter.restore();
 }
 
-QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col) {
+QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col, int index) {
     const chart::Column* column = scene.view().chart.column(col);
     if (!column || column->empty()) return {};
-    return cellRect(col, std::max(column->topRow - 1, 1)).adjusted(1, 1, -1, -1);
+    return cellRect(col, tagRow(*column, index)).adjusted(1, 1, -1, -1);
 }
 
 void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect& cellRect) {
@@ -192,18 +241,33 @@ void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect
                          cellRect(to, line.rowAt(to)).center());
     }
 
-    const QFont tagFont = boldFont(9);
-    for (const int col : scene.signalColumns()) {
-        const QRectF tag = signalTagRect(scene, cellRect, col);
-        if (tag.isEmpty()) continue;
-        const bool buy = scene.buyAt(col);
+    // The objectives' count column: a frame around its boxes.
+    if (const auto& objectives = scene.view().decorations.objectives) {
+        const chart::Column* count = scene.view().chart.column(objectives->signalCol);
+        if (count && !count->empty()) {
+            const QRectF top = cellRect(count->col, count->topRow);
+            const QRectF bottom = cellRect(count->col, count->bottomRow);
+            // Fainter while the column still grows.
+            QColor colour = kObjectiveColour;
+            if (objectives->provisional) colour.setAlpha(140);
+            painter.setPen(QPen(colour, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(
+                QRectF(top.topLeft(), bottom.bottomRight()).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+    }
+
+    for (const SignalTag& tag : scene.signalTags()) {
+        const QRectF rect = signalTagRect(scene, cellRect, tag.col, tag.index);
+        if (rect.isEmpty()) continue;
+        // As large as the tag allows, at most 9 pixels (small cells of a zoomed-out chart).
+        const QFont tagFont = boldFont(std::clamp(static_cast<int>(rect.height()), 4, 9));
         painter.setPen(Qt::NoPen);
-        painter.setBrush(buy ? kRisingColour : kFallingColour);
-        painter.drawRoundedRect(tag, 2, 2);
+        painter.setBrush(tag.colour);
+        painter.drawRoundedRect(rect, 2, 2);
         painter.setPen(Qt::white);
         painter.setFont(tagFont);
-        painter.drawText(tag, Qt::AlignCenter,
-                         buy ? QString::fromUtf8("買") : QString::fromUtf8("売"));
+        painter.drawText(rect, Qt::AlignCenter, tag.text);
     }
     painter.restore();
 }
@@ -214,7 +278,9 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
     const int first = chart.firstLevelRow();
     if (first == 0) return;
     painter.save();
-    const QFont font = windowFont(11);
+    // 11 pixels, smaller for rows lower than 12 (a zoomed-out chart): no text over the next.
+    const int pixels = std::clamp(static_cast<int>(cellRect(1, first).height()) - 1, 4, 11);
+    const QFont font = windowFont(pixels);
     const Qt::Alignment align = (alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     const auto strip = [&](int row) {
         const QRectF cell = cellRect(1, row);
@@ -226,10 +292,55 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
         if (const auto level = chart.level(row))
             painter.drawText(strip(row).adjusted(2, 0, -2, 0), align,
                              qt(scene.view().levelNumberText(*level)));
-    if (current && scene.view().decorations.newestBox) {
-        const QRectF mark = strip(scene.view().decorations.newestBox->second);
+    const auto& decorations = scene.view().decorations;
+    if (current && decorations.objectives) {
+        // The objectives' rows; those beyond the chart at its edge with an arrow.
+        const int last = chart.lastLevelRow();
+        struct Target {
+            int row;
+            std::optional<long long> price;
+            const char* name;
+        };
+        std::vector<std::pair<int, std::string>> shown;  // strip row, text
+        for (const Target& target :
+             {Target{decorations.objectives->verticalRow, decorations.objectives->vertical, "垂直"},
+              Target{decorations.objectives->horizontalRow, decorations.objectives->horizontal,
+                     "水平"}}) {
+            if (!target.price) continue;
+            const char* arrow = target.row < first ? "↑" : target.row > last ? "↓" : "";
+            const std::string text =
+                std::string(target.name) + arrow + " " + chart::groupedNumber(*target.price);
+            int row = std::clamp(target.row, first, last);
+            // Both at one row: the same price shares it.
+            if (!shown.empty() && target.row == decorations.objectives->verticalRow) {
+                shown.back().second = "垂直・" + text;
+                continue;
+            }
+            // One beyond the chart gives way, a row further in, to the other and to the
+            // current price.
+            const auto taken = [&](int r) {
+                return r == decorations.currentRow || (!shown.empty() && shown.back().first == r);
+            };
+            if (*arrow)
+                while (taken(row) && row >= first && row <= last)
+                    row += target.row < first ? 1 : -1;
+            shown.emplace_back(row, text);
+        }
+        for (const auto& [row, text] : shown) {
+            const QRectF mark = strip(row);
+            painter.fillRect(mark, Qt::white);
+            painter.fillRect(QRectF(mark.left(), mark.center().y() - 1, 8, 2), kObjectiveColour);
+            painter.setPen(kObjectiveColour);
+            painter.setFont(boldFont(pixels));
+            painter.drawText(mark.adjusted(10, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                             qt(text));
+        }
+        painter.setPen(Qt::black);
+    }
+    if (current && decorations.newestBox && decorations.currentRow > 0) {
+        const QRectF mark = strip(decorations.currentRow);
         painter.fillRect(mark, kNewestColour);
-        painter.setFont(boldFont(11));
+        painter.setFont(boldFont(pixels));
         painter.drawText(mark.adjusted(2, 0, -2, 0), align, scene.currentPriceText());
     }
     painter.restore();

@@ -23,6 +23,20 @@ inline const QColor kSupportColour{0, 150, 70};
 inline const QColor kResistanceColour{230, 120, 0};
 inline const QColor kNewestColour{255, 215, 0};
 inline const QColor kGridLineColour{200, 200, 200};
+inline const QColor kYearColour{0, 120, 60};
+inline const QColor kObjectiveColour{0, 120, 140};
+// The tags of warnings (traps, poles), apart from the buy and sell signals.
+inline const QColor kWarningColour{140, 60, 170};
+
+// A tag above a column where patterns completed: the ten's breakout ("買" or "売"), or
+// one further formation's short tag. Index 0 sits just above the column, the next ones
+// above it.
+struct SignalTag {
+    int col = 0;
+    int index = 0;
+    QString text;
+    QColor colour;
+};
 
 // A chart ready to draw: the decorated chart and what is switched on.
 class ChartScene {
@@ -32,21 +46,31 @@ class ChartScene {
 
     const app::ChartView& view() const { return view_; }
     bool months() const { return months_; }
-    // The month letter shown in place of a box's mark, when months are shown.
+    // The month letter shown in place of a box's mark, when months are shown (a year's
+    // last digit where a year begins).
     std::optional<char> monthAt(int col, int row) const;
+    bool yearAt(int col, int row) const;
     bool isNewest(int col, int row) const;
-    // The columns with signals; a column's tag reads "買" when its breakout is a double top.
+    // The columns with signals or warnings; a column's first tag reads "買" when its
+    // breakout is a double top.
     std::vector<int> signalColumns() const;
     bool buyAt(int col) const;
-    // "ダブルトップ 2026/11/20", one line per pattern of the column.
+    // Every tag, column by column.
+    const std::vector<SignalTag>& signalTags() const { return tags_; }
+    // "ダブルトップ 2026/11/20", one line per pattern of the column, the warnings last
+    // ("警告 ブルトラップ 2026/11/20").
     QString signalTip(int col) const;
-    // "現在値 1,234": the newest close, or the newest box's level without one.
+    // "現在値 1,234": the newest close, or the level of its box without one.
     QString currentPriceText() const;
+    // "2026/11/20  1,234": the date and the level of a box; empty outside the columns.
+    QString boxTip(int col, int row) const;
 
   private:
     app::ChartView view_;
     bool months_ = true;
     std::map<std::pair<int, int>, char> monthAt_;
+    std::vector<SignalTag> tags_;
+    std::map<std::pair<int, int>, bool> yearAt_;
 };
 
 // A chart-grid cell's rectangle on the paint device.
@@ -58,14 +82,18 @@ void paintCell(QPainter& painter, const QRectF& rect, const ChartScene& scene, i
                const QString& text, const QFont& font);
 
 // The trend lines through the box centres (the one in force solid, the crossed ones
-// faint) and the signal tags above their columns.
+// faint), the signal tags above their columns (warnings in their own colour) and a frame
+// around the objectives' count column.
 void paintDecorations(QPainter& painter, const ChartScene& scene, const CellRect& cellRect);
 
-// Where a column's signal tag is drawn: the cell above the column's highest box.
-QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col);
+// Where a column's signal tag is drawn: the first in the cell above the column's highest
+// box, each next one a cell higher.
+QRectF signalTagRect(const ChartScene& scene, const CellRect& cellRect, int col, int index = 0);
 
 // The levels of the chart's rows in a strip from `left`, `width` wide, each beside its
-// row; with `current`, the newest box's row holds "現在値" and the price.
+// row; with `current`, the row of the box holding the newest close holds "現在値" and the
+// price, and the objectives' rows a short line with "垂直" or "水平" and the price (at the
+// strip's top or bottom edge, with an arrow, when they lie beyond the chart).
 void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cellRect, double left,
                 double width, bool alignRight, bool current);
 

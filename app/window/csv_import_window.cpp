@@ -73,7 +73,7 @@ CsvImportWindow::CsvImportWindow(MainWindow& window, TForm1& form)
                                      QMessageBox::No) == QMessageBox::Yes;
     };
     if (QMenu* file = window.menu(QString::fromUtf8("ファイル")))
-        file->addAction(QString::fromUtf8("CSV取り込み..."), this, &CsvImportWindow::chooseFiles);
+        file->addAction(QString::fromUtf8("CSV取り込み…"), this, &CsvImportWindow::chooseFiles);
     window.setAcceptDrops(true);
     window.installEventFilter(this);
 }

@@ -12,17 +12,23 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <array>
 
+#include "app/preferences.h"
 #include "app/window/chart_features.h"
+#include "app/window/chart_style_menu.h"
 #include "app/window/csv_import_window.h"
 #include "app/window/download_cancel.h"
 #include "app/window/market_actions.h"
 #include "app/window/market_view.h"
+#include "app/window/pattern_list_menu.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
 #include "app/window/window_style.h"
@@ -37,6 +43,19 @@ QString qt(const std::string& text) {
 constexpr int kDesignWidth = 853;
 constexpr int kDesignHeight = 657;
 constexpr int kBottomPanelHeight = 70;
+// Below this the bottom panel's fields would be cut.
+constexpr int kMinimumWidth = kDesignWidth;
+constexpr int kMinimumHeight = 400;
+// The chart's panel under the menus, and the bullish percent above the results list.
+constexpr int kInfoBarHeight = 20;
+constexpr int kResultsCaptionHeight = 18;
+constexpr int kResultsHeight = 193;
+// The cell heights of the zoom; a cell is 5/4 of its height wide (15 x 12 at first).
+constexpr std::array<int, 13> kCellHeights{4, 6, 8, 10, 12, 14, 16, 18, 20, 24, 28, 32, 40};
+
+int cellWidthFor(int height) {
+    return (height * 5 + 2) / 4;
+}
 
 // Results list: widths of columns 0 to 10.
 constexpr std::array<int, 11> kResultsWidths{30, 97, 96, 97, 97, 96, 97, 100, 98, 97, 98};
@@ -102,11 +121,19 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     setWindowTitle("Dravik");
     setFont(windowFont(12));
     resize(kDesignWidth, kDesignHeight);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(117, 13);
+    const app::Preferences preferences = app::loadPreferences(form_.options.root);
+    if (preferences.cellWidth > 0 && preferences.cellHeight > 0)
+        cellSize_ = QSize(preferences.cellWidth, preferences.cellHeight);
 
     menuBar_ = new QMenuBar(this);
-    for (const char* title : {"ファイル", "データ", "表示"})
+    for (const char* title : {"ファイル", "データ", "表示", "作図"})
         menuBar_->addMenu(QString::fromUtf8(title));
+    // The chart's area shows the chart's background also beside a narrow chart.
+    chartBackground_ = new QWidget(this);
+    chartBackground_->setObjectName("ChartArea");
+    chartBackground_->setAutoFillBackground(true);
     buildGrids();
     buildBottomPanel();
 
@@ -120,7 +147,8 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     colourWidget(panel5_, kNoticePanel, QPalette::Window);
     panel5_->hide();
 
-    for (const TPanel* notice : {&form_.fetchBusyNotice, &form_.staleDatesNotice}) {
+    for (const TPanel* notice :
+         {&form_.fetchBusyNotice, &form_.staleDatesNotice, &form_.closesOnlyNotice}) {
         auto* label = new QLabel(qt(notice->caption), this);
         label->setFont(windowFont(13));
         label->setMargin(4);
@@ -133,6 +161,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     }
     notices_[0].first->setObjectName("fetchBusyNotice");
     notices_[1].first->setObjectName("staleDatesNotice");
+    notices_[2].first->setObjectName("closesOnlyNotice");
 
     panel6_ = new QFrame(this);
     panel6_->setObjectName("Panel6");
@@ -145,7 +174,7 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     panel6_->hide();
 
     bindEvents();
-    new CsvImportWindow(*this, form_);  // "CSV取り込み..." and files dropped on the window
+    new CsvImportWindow(*this, form_);  // "CSV取り込み…" and files dropped on the window
     // Socket notices and time-outs of the HTTP client are also handled between actions,
     // e.g. a peer closing an idle connection.
     auto* idle = new QTimer(this);
@@ -156,6 +185,9 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     platform_.beforeEvents = [this] { syncFromForm(); };
 
     new ChartFeatures(*this, form_);
+    new ChartStyleMenu(*this, form_);  // "作図": the construction choices
+    buildViewMenu();
+    new PatternListMenu(*this, form_);  // "拡張パターン": the further formations in the list
     placeAnchored();
     syncFromForm();
     auto* market = new MarketActions(*this, form_);  // real prices: the Data menu and the title
@@ -181,19 +213,46 @@ void MainWindow::buildGrids() {
     boxDates_ = makeGridView(this, boxDateModel_, kChartBackground, buttonFace, "StringGrid5");
     boxDates_->hide();
     chart_ = makeGridView(this, chartModel_, kChartBackground, buttonFace, "StringGrid1");
-    chart_->setFont(windowFont(12));
+    chart_->setFont(windowFont(cellSize_.height()));
+    colourWidget(chartBackground_, kChartBackground, QPalette::Window);
+    // The price column over the grid's first column, scrolled up and down with it only.
+    frozen_ = makeGridView(chart_, chartModel_, kChartBackground, buttonFace, "FrozenLevels");
+    frozen_->setFont(chart_->font());
+    frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->verticalHeader()->hide();
+    frozen_->setFrameShape(QFrame::NoFrame);
+    frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setSelectionModel(chart_->selectionModel());
+    connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, chart_->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(chart_->verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(),
+            &QScrollBar::setValue);
+    for (QHeaderView* header : {chart_->horizontalHeader(), chart_->verticalHeader()})
+        connect(header, &QHeaderView::geometriesChanged, this, [this] { placeFrozenLevels(); });
     results_ = makeGridView(this, resultsModel_, kResultsBackground, colourText(kResultsFixed),
                             "StringGrid11");
-    results_->resize(257, 193);
     results_->hide();
     applySectionSizes();
 }
 
 void MainWindow::applySectionSizes() {
-    // Chart grid: columns 15 pixels, the level column 40, rows 12.
-    chart_->horizontalHeader()->setDefaultSectionSize(15);
-    chart_->horizontalHeader()->setFixedHeight(12);
-    chart_->verticalHeader()->setDefaultSectionSize(12);
+    // Chart grid: columns 15 pixels, the level column 40, rows 12 (zoomed: the cell size).
+    if (chart_->font().pixelSize() != cellSize_.height()) {
+        chart_->setFont(windowFont(cellSize_.height()));
+        frozen_->setFont(chart_->font());
+        // The box numbers and column numbers at most 12 pixels, no higher than a row.
+        const QFont numbers = windowFont(std::clamp(cellSize_.height(), 4, 12));
+        for (QHeaderView* header :
+             {chart_->verticalHeader(), chart_->horizontalHeader(), frozen_->horizontalHeader()})
+            header->setFont(numbers);
+    }
+    const int headerHeight = std::max(12, cellSize_.height());
+    chart_->horizontalHeader()->setDefaultSectionSize(cellSize_.width());
+    chart_->horizontalHeader()->setFixedHeight(headerHeight);
+    chart_->verticalHeader()->setDefaultSectionSize(cellSize_.height());
+    frozen_->horizontalHeader()->setFixedHeight(headerHeight);
+    frozen_->verticalHeader()->setDefaultSectionSize(cellSize_.height());
     // The box-number column is 15 pixels, widened only as far as its numbers need.
     const QFontMetrics metrics(chart_->verticalHeader()->font());
     const QString widest = QString::number(std::max(1, form_.StringGrid1.rowCount() - 1));
@@ -206,7 +265,11 @@ void MainWindow::applySectionSizes() {
             widest =
                 std::max(widest, cellMetrics.horizontalAdvance(qt(form_.StringGrid1.cell(1, row))));
         chart_->setColumnWidth(0, std::max(40, widest + 6));
+        frozen_->setColumnWidth(0, chart_->columnWidth(0));
     }
+    for (int column = 1; column < chartModel_->columnCount(); ++column)
+        if (!frozen_->isColumnHidden(column)) frozen_->setColumnHidden(column, true);
+    placeFrozenLevels();
 
     boxDates_->horizontalHeader()->setDefaultSectionSize(30);
     boxDates_->horizontalHeader()->setFixedHeight(13);
@@ -222,9 +285,10 @@ void MainWindow::applySectionSizes() {
         QFontMetrics(results_->verticalHeader()->font()).horizontalAdvance(widestNumber) + 4));
     for (int column = 0; column < resultsModel_->columnCount(); ++column) {
         const int tableColumn = column + 1;
+        // The further formations' columns (拡張パターン) as wide as the ten's.
         results_->setColumnWidth(column, tableColumn < static_cast<int>(kResultsWidths.size())
                                              ? kResultsWidths[tableColumn]
-                                             : 64);
+                                             : 98);
     }
 }
 
@@ -336,6 +400,7 @@ void MainWindow::bindEvents() {
     edits_.at(8)->installEventFilter(this);
 
     chart_->viewport()->installEventFilter(this);
+    frozen_->viewport()->installEventFilter(this);
     results_->viewport()->installEventFilter(this);
     connect(results_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         act([this, section] { form_.StringGrid11MouseUp(resultsModel_->tableColumn(section), 0); });
@@ -374,10 +439,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress:
             if (watched == edits_.at(8)) act(&TForm1::Edit8Click);
             break;
+        case QEvent::Wheel: {
+            // Ctrl + wheel over the chart zooms it.
+            const auto* wheel = static_cast<QWheelEvent*>(event);
+            if ((watched == chart_->viewport() || watched == frozen_->viewport()) &&
+                (wheel->modifiers() & Qt::ControlModifier)) {
+                if (wheel->angleDelta().y() != 0) zoomBy(wheel->angleDelta().y() > 0 ? 1 : -1);
+                return true;
+            }
+            break;
+        }
         case QEvent::MouseButtonRelease: {
             const QPoint position = static_cast<QMouseEvent*>(event)->position().toPoint();
             if (watched == chart_->viewport())
                 cellReleased(chart_, chartModel_, position, &TForm1::StringGrid1MouseUp);
+            else if (watched == frozen_->viewport())
+                cellReleased(frozen_, chartModel_, position, &TForm1::StringGrid1MouseUp);
             else if (watched == results_->viewport())
                 cellReleased(results_, resultsModel_, position, &TForm1::StringGrid11MouseUp);
             break;
@@ -416,21 +493,125 @@ QMenu* MainWindow::menu(const QString& title) const {
     return nullptr;
 }
 
+QRect MainWindow::infoBar() const {
+    return QRect(0, menuBar_->sizeHint().height(), width(), kInfoBarHeight);
+}
+
+QRect MainWindow::chartArea() const {
+    const int top = infoBar().bottom() + 1;
+    int bottom = height() - kBottomPanelHeight;
+    // The results list takes the width of the window above the bottom panel, its caption
+    // above it: it covers no part of the chart.
+    if (form_.StringGrid11.visible) bottom = results_->y() - kResultsCaptionHeight;
+    return QRect(0, top, width(), std::max(0, bottom - top));
+}
+
 void MainWindow::placeAnchored() {
     const int w = width();
     const int h = height();
     const int menuHeight = menuBar_->sizeHint().height();
     menuBar_->setGeometry(0, 0, w, menuHeight);
-    const int gridHeight = std::max(0, h - kBottomPanelHeight - menuHeight);
-    chart_->setGeometry(0, menuHeight, w, gridHeight);
-    boxDates_->setGeometry(0, menuHeight, w, gridHeight);
-    panel2_->setGeometry(0, menuHeight + gridHeight, w, kBottomPanelHeight);
+    const int panelTop = h - kBottomPanelHeight;
+    const int listHeight =
+        std::clamp((panelTop - menuHeight - kInfoBarHeight) / 3, 60, kResultsHeight);
+    results_->setGeometry(0, panelTop - listHeight, w, listHeight);
+    const QRect area = chartArea();
+    chart_->setGeometry(area);
+    boxDates_->setGeometry(area);
+    chartBackground_->setGeometry(area);
+    chartBackground_->lower();
+    panel2_->setGeometry(0, panelTop, w, kBottomPanelHeight);
     // Anchored to the right and bottom edges: they keep their distance from them.
-    results_->move(w - (kDesignWidth - 576), h - (kDesignHeight - 368));
     panel6_->move(w - (kDesignWidth - 232), h - (kDesignHeight - 216));
-    for (auto& [label, notice] : notices_)
-        label->move(8, menuHeight + gridHeight - label->height() - 8);
+    // Above the bottom panel's range and candidate buttons, at the chart's lower edge.
+    panel5_->move(544, area.bottom() - 42);
+    placeNotices();
+    placeFrozenLevels();
     for (const auto& place : afterLayout) place();
+}
+
+void MainWindow::placeNotices() {
+    // The notices shown stand one above the other at the chart's lower left corner.
+    int bottom = chartArea().bottom() - 8;
+    for (auto& [label, notice] : notices_) {
+        label->move(8, bottom - label->height());
+        if (notice->visible) bottom -= label->height() + 4;
+    }
+}
+
+void MainWindow::placeFrozenLevels() {
+    const int frame = chart_->frameWidth();
+    frozen_->setGeometry(chart_->verticalHeader()->width() + frame, frame,
+                         std::min(chart_->columnWidth(0), chart_->viewport()->width()),
+                         chart_->viewport()->height() + chart_->horizontalHeader()->height());
+    frozen_->setVisible(chartModel_->columnCount() > 0);
+    frozen_->verticalScrollBar()->setValue(chart_->verticalScrollBar()->value());
+}
+
+void MainWindow::buildViewMenu() {
+    QMenu* view = menu(QString::fromUtf8("表示"));
+    view->addSeparator();
+    QAction* larger = view->addAction(QString::fromUtf8("拡大"), this, [this] { zoomBy(1); });
+    larger->setObjectName("ZoomIn");
+    larger->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction* smaller = view->addAction(QString::fromUtf8("縮小"), this, [this] { zoomBy(-1); });
+    smaller->setObjectName("ZoomOut");
+    smaller->setShortcut(QKeySequence::ZoomOut);
+    QAction* whole = view->addAction(QString::fromUtf8("全体表示"), this, [this] { fitChart(); });
+    whole->setObjectName("FitChart");
+    whole->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void MainWindow::setCellSize(QSize size) {
+    size = size.expandedTo(QSize(2, 2)).boundedTo(QSize(200, 200));
+    if (size == cellSize_) return;
+    cellSize_ = size;
+    applySectionSizes();
+    placeAnchored();
+    // Remembered for the next start; a file that cannot be written is said once here.
+    act([this] {
+        app::Preferences preferences = app::loadPreferences(form_.options.root);
+        preferences.cellWidth = cellSize_.width();
+        preferences.cellHeight = cellSize_.height();
+        app::savePreferences(form_.options.root, preferences);
+    });
+}
+
+void MainWindow::zoomBy(int steps) {
+    const auto at = std::lower_bound(kCellHeights.begin(), kCellHeights.end(), cellSize_.height());
+    auto index = static_cast<int>(at - kCellHeights.begin());
+    // Between two steps, a step up goes to the upper one.
+    if (steps > 0 && (at == kCellHeights.end() || *at != cellSize_.height())) --steps;
+    index = std::clamp(index + steps, 0, static_cast<int>(kCellHeights.size()) - 1);
+    const int height = kCellHeights[static_cast<std::size_t>(index)];
+    setCellSize(QSize(cellWidthFor(height), height));
+}
+
+void MainWindow::fitChart() {
+    const int rows = chartModel_->rowCount();
+    const int columns = chartModel_->columnCount() - 1;  // besides the price column
+    if (rows <= 0 || columns <= 0) return;
+    QString widestLevel;
+    for (int row = 0; row < form_.StringGrid1.rowCount(); ++row)
+        if (const QString level = qt(form_.StringGrid1.cell(1, row));
+            level.size() > widestLevel.size())
+            widestLevel = level;
+    const QString widestNumber = QString::number(std::max(1, form_.StringGrid1.rowCount() - 1));
+    const QRect area = chartArea();
+    const int frame = 2 * chart_->frameWidth();
+    // The largest cell at which the rows, the column header (a cell high, at least 12
+    // pixels), the box numbers, the price column, the columns and the right scale fit.
+    const auto fits = [&](int cell) {
+        const QFontMetrics metrics(windowFont(cell));
+        const int numbers = std::max(15, metrics.horizontalAdvance(widestNumber) + 4);
+        const int levels = std::max(40, metrics.horizontalAdvance(widestLevel) + 6);
+        return frame + std::max(12, cell) + rows * cell <= area.height() &&
+               frame + numbers + levels + columns * cellWidthFor(cell) + kChartScaleWidth <=
+                   area.width();
+    };
+    int cell = kCellHeights.back();
+    while (cell > 2 && !fits(cell)) --cell;
+    setCellSize(QSize(cellWidthFor(cell), cell));
 }
 
 void MainWindow::syncFromForm() {
@@ -449,11 +630,14 @@ void MainWindow::syncFromForm() {
     boxDateModel_->refresh();
     const bool resultsChanged = resultsModel_->refresh();
     if (chartChanged || resultsChanged) applySectionSizes();
+    const bool resultsShown = results_->isVisibleTo(this);
     results_->setVisible(form_.StringGrid11.visible);
+    if (resultsShown != form_.StringGrid11.visible) placeAnchored();
     if (results_->isVisible()) results_->raise();
 
     panel5_->setText(qt(form_.Panel5.caption));
     panel5_->setVisible(form_.Panel5.visible);
+    placeNotices();
     for (auto& [label, notice] : notices_) {
         label->setVisible(notice->visible);
         if (notice->visible) label->raise();

@@ -2,6 +2,7 @@
 // The main window: widgets bound to the form. Every user event runs the form's
 // action and then shows the form's state (fields, captions, panels, tables).
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -38,10 +39,25 @@ class MainWindow : public QWidget {
 
     QLineEdit* edit(int number) const { return edits_.at(number); }
     QTableView* chartView() const { return chart_; }
+    // The price column, held in place over the chart grid while it scrolls sideways.
+    QTableView* frozenLevels() const { return frozen_; }
     QTableView* resultsView() const { return results_; }
-    // The menus of the menu bar: "ファイル", "データ" and "表示"; features add their own
-    // entries to them.
+    // The menus of the menu bar: "ファイル", "データ", "表示" and "作図"; features add
+    // their own entries to them.
     QMenu* menu(const QString& title) const;
+
+    // The row under the menus where the chart's panel stands, and the chart's area between
+    // it and the results list (or the bottom panel).
+    QRect infoBar() const;
+    QRect chartArea() const;
+
+    // The chart grid's cells in pixels (Ctrl + wheel, Ctrl +/-, "全体表示"); the size is
+    // remembered in the data root's preferences.
+    QSize cellSize() const { return cellSize_; }
+    void setCellSize(QSize size);
+    void zoomBy(int steps);
+    // The cell size at which the whole chart fits in its area.
+    void fitChart();
     // Features placed over or beside the window's parts follow its state and layout.
     std::vector<std::function<void()>> afterSync;
     std::vector<std::function<void()>> afterLayout;
@@ -54,9 +70,12 @@ class MainWindow : public QWidget {
   private:
     void buildBottomPanel();
     void buildGrids();
+    void buildViewMenu();
     void bindEvents();
     void applySectionSizes();
     void placeAnchored();
+    void placeFrozenLevels();
+    void placeNotices();
     void cellReleased(QTableView* view, WorkingTableModel* model, QPoint position,
                       void (TForm1::*handler)(int, int));
 
@@ -68,6 +87,9 @@ class MainWindow : public QWidget {
     QMenuBar* menuBar_ = nullptr;
     QWidget* panel2_ = nullptr;
     QTableView* chart_ = nullptr;
+    QTableView* frozen_ = nullptr;
+    QWidget* chartBackground_ = nullptr;
+    QSize cellSize_{15, 12};
     QTableView* boxDates_ = nullptr;
     QTableView* results_ = nullptr;
     WorkingTableModel* chartModel_ = nullptr;

@@ -3,8 +3,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
+#include <QTranslator>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -19,8 +24,20 @@
 
 namespace fs = std::filesystem;
 
+bool installQtJapanese(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int runProgram(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The standard dialogs (save, open) in Japanese, as the rest of the window.
+    installQtJapanese(application);
     QApplication::setApplicationName("dravik");
     QApplication::setApplicationVersion(
         QString::fromUtf8(dravik::kVersion.data(), static_cast<int>(dravik::kVersion.size())));
@@ -64,6 +81,13 @@ int runProgram(int argc, char** argv) {
 
     MainWindow window(form, platform);
     window.splash = splash.data();
+    // The window takes most of the screen it opens on.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        window.resize(std::max(window.minimumWidth(), room.width() - 40),
+                      std::max(window.minimumHeight(), room.height() - 70));
+        window.move(room.left() + 20, room.top() + 10);
+    }
     window.act(&TForm1::FormCreate);
     window.show();
     window.raise();

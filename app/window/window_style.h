@@ -12,3 +12,6 @@ inline const QColor kResultsFixed{179, 196, 204};
 inline const QColor kBottomPanel{156, 173, 218};
 inline const QColor kNoticePanel{145, 176, 215};
 inline const QColor kFieldGrey{238, 238, 238};
+
+// The chart's right scale: the levels beside the last column.
+inline constexpr int kChartScaleWidth = 84;

@@ -130,7 +130,7 @@ TEST(SeriesWalk, EventsComeOnTheDayTheyHappen) {
     const Ladder ladder = Ladder::steps(100, 0, 1);
     SeriesWalk walk(ladder, 3, true);
     std::vector<analysis::Event> events;
-    // Down to 40, up to 45, down to 41, up past 45 (a double top; objectives 56 and 52),
+    // Down to 40, up to 45, down to 41, up past 45 (a double top; objectives 57 and 52),
     // to 60, then down to 30 through the support line from 39 and below 41.
     const std::vector<long long> closes = {50, 45, 40, 45, 41, 44, 46, 60, 30};
     std::vector<std::uint8_t> bits;
@@ -142,7 +142,7 @@ TEST(SeriesWalk, EventsComeOnTheDayTheyHappen) {
     EXPECT_EQ(events,
               (std::vector<analysis::Event>{
                   {6, Kind::signal, doubleTop, 0},
-                  {7, Kind::targetReached, 0, 56},
+                  {7, Kind::targetReached, 0, 57},
                   {7, Kind::targetReached, 1, 52},
                   {8, Kind::signal, doubleBottom, 0},
                   {8, Kind::lineCrossed, static_cast<int>(chart::LineKind::BullishSupport), 0},

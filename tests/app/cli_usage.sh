@@ -57,6 +57,13 @@ check "update days out of range" 2 - '^usage: dravik-cli update' -- "$cli" updat
 check "import --code with two files" 2 - 'single file' -- "$cli" import a.csv b.csv --code 7203
 check "chart" 0 '^6154' - -- "$cli" chart 6154 --days=60 --root "$sample"
 check "chart of an unknown code" 1 - . -- "$cli" chart 0001 --root "$sample"
+check "reversal out of range" 2 - '--reversal takes a number of boxes from 1 to 5' -- \
+  "$cli" chart 6154 --reversal 6 --root "$sample"
+check "textbook chart" 0 '^6154' - -- \
+  "$cli" chart 6154 --textbook --reversal 2 --fixed-scale --root "$sample"
+check "highs and lows the sample lacks" 0 '^6154' '高値・安値のデータがないため' -- \
+  "$cli" chart 6154 --high-low --root "$sample"
+check "textbook screening" 0 '^強気％' - -- "$cli" screen --textbook --reversal 1 --root "$sample"
 check "import of a missing file" 1 . 'nothing\.csv' -- "$cli" import "$work/nothing.csv" --root "$work/empty"
 if [ -w /dev/full ]; then
   check "output that cannot be written" 1 - 'could not be written' -- \

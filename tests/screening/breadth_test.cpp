@@ -40,16 +40,16 @@ TEST_F(ScreeningNotes, CsvHasALinePerListedStockWithTheBoxWhereThePatternComplet
     // below 754 (the box of 750), all on the newest day.
     EXPECT_EQ(screening::resultsCsv(form->StringGrid3, form->StringGrid11, form->StringGrid8,
                                     form->screeningNotes),
-              "パターン,コード,銘柄名,日付,株価\r\n"
-              "ダブルトップ,6001,見本一,2024/05/1,970\r\n"
-              "ダブルトップ,6002,\"見本,二\",2024/05/1,970\r\n"
-              "ダブルボトム,6003,見本三,2024/05/1,742\r\n"
-              "トリプルトップ,6002,\"見本,二\",2024/05/1,970\r\n");
+              "パターン,コード,銘柄名,日付,株価,買い点,売り点\r\n"
+              "ダブルトップ,6001,見本一,2024/05/1,970,1016,742\r\n"
+              "ダブルトップ,6002,\"見本,二\",2024/05/1,970,1016,742\r\n"
+              "ダブルボトム,6003,見本三,2024/05/1,742,970,697\r\n"
+              "トリプルトップ,6002,\"見本,二\",2024/05/1,970,1016,742\r\n");
 
     // Notes that do not belong to the list leave the date and level empty.
     screening::RunNotes stale;
     EXPECT_NE(screening::resultsCsv(form->StringGrid3, form->StringGrid11, form->StringGrid8, stale)
-                  .find("ダブルトップ,6001,見本一,,\r\n"),
+                  .find("ダブルトップ,6001,見本一,,,,\r\n"),
               std::string::npos);
 
     screening::saveResultsCsv(dir.path() / "results.csv", "x\r\n");

@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QToolTip>
@@ -16,6 +17,7 @@
 #include "app/form.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_platform.h"
+#include "app/window/window_style.h"
 #include "tests/app/window/qt_application.h"
 #include "tests/support.h"
 
@@ -87,18 +89,22 @@ TEST(ChartFeatures, GridScaleAndPanelShowTheDecorations) {
     EXPECT_TRUE(holds(w.cellPicture(col, row),
                       newest.rising ? render::kRisingColour : render::kFallingColour, 50));
 
-    // The right scale marks the newest box's row.
+    // The right scale, beside the last column, marks the row of the newest close's box.
     QWidget* scale = w.features->rightScale();
     EXPECT_EQ(scale->geometry().left(), w.window->chartView()->geometry().right() + 1);
-    const QRectF mark =
-        w.features->cellRect(col, row).translated(0, w.window->chartView()->viewport()->y());
-    EXPECT_EQ(scale->grab().toImage().pixelColor(scale->width() - 6, mark.center().y()),
+    const QRectF mark = w.features->cellRect(col, decorations.currentRow)
+                            .translated(0, w.window->chartView()->viewport()->y());
+    EXPECT_EQ(scale->grab().toImage().pixelColor(kChartScaleWidth - 6, mark.center().y()),
               render::kNewestColour);
 
+    // The panel under the menus; where the window is too narrow, its tooltip has it whole.
     QStringList panel;
     for (const auto& text : app::panelTexts(decorations)) panel << QString::fromStdString(text);
-    EXPECT_EQ(w.features->panel()->text(), panel.join(QString::fromUtf8("　")));
-    EXPECT_TRUE(w.features->panel()->text().startsWith(QString::fromUtf8("最新シグナル ")));
+    const QString whole = panel.join(QString::fromUtf8("　"));
+    QLabel* shown = w.features->panel();
+    EXPECT_EQ(shown->toolTip().isEmpty() ? shown->text() : shown->toolTip(), whole);
+    EXPECT_TRUE(shown->text().startsWith(QString::fromUtf8("最新シグナル ")));
+    EXPECT_TRUE(w.features->stylePanel()->text().startsWith(QString::fromUtf8("作図 従来")));
 
     // The month toggle of the View menu: the first marker's cell shows its mark again.
     const auto marker = decorations.months.back();
@@ -109,7 +115,8 @@ TEST(ChartFeatures, GridScaleAndPanelShowTheDecorations) {
     months->trigger();
     EXPECT_NE(w.cellPicture(marker.col, marker.row), withMonth);
     months->trigger();
-    EXPECT_EQ(w.cellPicture(marker.col, marker.row), withMonth);
+    const QImage again = w.cellPicture(marker.col, marker.row);
+    EXPECT_EQ(again, withMonth);
 }
 
 TEST(ChartFeatures, SignalTagShowsItsPatternsInATooltip) {
@@ -125,6 +132,14 @@ TEST(ChartFeatures, SignalTagShowsItsPatternsInATooltip) {
     QApplication::sendEvent(chart->viewport(), &help);
     EXPECT_TRUE(QToolTip::text().contains(
         QString::fromStdString(std::string(chart::caption(signal.pattern)) + " " + signal.date)));
+    // A box gives its date and price.
+    const QModelIndex topBox = chart->model()->index(column->topRow - 1, signal.col - 1);
+    const QPoint onBox = chart->visualRect(topBox).center();
+    QHelpEvent overBox(QEvent::ToolTip, onBox, chart->viewport()->mapToGlobal(onBox));
+    QApplication::sendEvent(chart->viewport(), &overBox);
+    EXPECT_EQ(QToolTip::text(), w.features->scene().boxTip(signal.col, column->topRow));
+    EXPECT_TRUE(QToolTip::text().endsWith(QString::fromStdString(
+        chart::groupedNumber(*w.features->scene().view().chart.level(column->topRow)))));
     // The box click still shows the box's date and price.
     w.form->Edit4.setText("");
     const QModelIndex box = chart->model()->index(column->topRow - 1, signal.col - 1);
@@ -141,8 +156,8 @@ TEST(ChartFeatures, FileMenuSavesPicturesAndTheResults) {
         for (QAction* action : w.window->menu("ファイル")->actions()) texts << action->text();
         return texts;
     }();
-    EXPECT_TRUE(entries.contains(QString::fromUtf8("画像を保存...")));
-    EXPECT_TRUE(entries.contains(QString::fromUtf8("結果をCSV保存...")));
+    EXPECT_TRUE(entries.contains(QString::fromUtf8("画像を保存…")));
+    EXPECT_TRUE(entries.contains(QString::fromUtf8("結果をCSV保存…")));
 
     w.features->savePicture(QString::fromStdString((dir.path() / "chart.png").string()));
     w.features->savePicture(QString::fromStdString((dir.path() / "chart.svg").string()));

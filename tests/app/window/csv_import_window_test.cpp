@@ -84,7 +84,7 @@ TEST(CsvImportWindow, AFileDroppedOnTheWindowIsImportedAndCharted) {
     EXPECT_EQ(f.form->Edit1.text(), "7203");
     const auto entries = f.window->menu("ファイル")->actions();
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
-                            [](QAction* entry) { return entry->text() == "CSV取り込み..."; }));
+                            [](QAction* entry) { return entry->text() == "CSV取り込み…"; }));
 
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(f.file("9984.csv"))});
