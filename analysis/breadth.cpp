@@ -16,7 +16,7 @@ constexpr double kIndexStart = 1000.0;
 // The bullish percent's chart: 2-point boxes from 0 to 100, in hundredths.
 constexpr long long kBpTop = 10000, kBpBox = 200;
 constexpr long long kBpHighAlert = 3000, kBpLowAlert = 7000;
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;  // 2: the pattern bits cover the whole catalogue
 
 bool priced(double close) {
     return market::hasNumber(close) && std::llround(close) > 0;

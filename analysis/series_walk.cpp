@@ -33,15 +33,16 @@ bool crosses(const chart::TrendLine& line, const chart::Column& column) {
 
 }  // namespace
 
-std::uint32_t patternsAt(const chart::ChartCells& cells, int col) {
+std::uint32_t patternBitsAt(const chart::Chart& chart, int col) {
     std::uint32_t found = 0;
-    for (const Pattern pattern : chart::detectPatterns(cells, col)) found |= bitOf(pattern);
+    for (const chart::Completion& completion : chart::patternsAt(chart, col))
+        found |= bitOf(completion.pattern);
     return found;
 }
 
 std::string patternCaption(int pattern) {
-    if (pattern < 1 || pattern > chart::kPatternCount) return {};
-    return std::string(chart::caption(static_cast<Pattern>(pattern)));
+    if (pattern < 1 || pattern > chart::kCatalogueCount) return {};
+    return std::string(chart::infoOf(static_cast<Pattern>(pattern)).name);
 }
 
 // ---------------------------------------------------------------------------------
@@ -98,7 +99,7 @@ void SeriesWalk::columnsChanged(int index, bool newColumn, std::vector<Event>* e
     const chart::ChartPatternCells cells(shape_);
     const int col = drawing_.lastColumn;
     const Pattern breakout = drawing_.rising ? Pattern::DoubleTop : Pattern::DoubleBottom;
-    const std::uint32_t found = decorated_                             ? patternsAt(cells, col)
+    const std::uint32_t found = decorated_                             ? patternBitsAt(shape_, col)
                                 : chart::matches(breakout, cells, col) ? bitOf(breakout)
                                                                        : 0u;
     const std::uint32_t fresh = found & ~patternsAtLast_;
@@ -106,7 +107,7 @@ void SeriesWalk::columnsChanged(int index, bool newColumn, std::vector<Event>* e
     if (fresh & bitOf(breakout)) status_ = breakout == Pattern::DoubleTop ? 1 : 2;
     if (!decorated_) return;
     if (events)
-        for (int pattern = 1; pattern <= chart::kPatternCount; ++pattern)
+        for (int pattern = 1; pattern <= chart::kCatalogueCount; ++pattern)
             if (fresh & (1u << (pattern - 1)))
                 events->push_back({index, Event::Kind::signal, pattern, 0});
     if (fresh & bitOf(breakout)) newBreakout(breakout, index, events);

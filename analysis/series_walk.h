@@ -12,6 +12,7 @@
 
 #include "chart/chart.h"
 #include "chart/decorations.h"
+#include "chart/pattern_catalogue.h"
 #include "chart/patterns.h"
 #include "chart/textbook.h"
 
@@ -116,7 +117,7 @@ class SeriesWalk {
 
 // The patterns the analyses look for (every pattern the screening knows), at the chart's
 // column `col` as the column stands: bit (pattern number - 1) for each.
-std::uint32_t patternsAt(const chart::ChartCells& cells, int col);
+std::uint32_t patternBitsAt(const chart::Chart& chart, int col);
 // The caption of a pattern number ("ダブルトップ").
 std::string patternCaption(int pattern);
 

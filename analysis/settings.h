@@ -27,7 +27,8 @@ struct Settings {
 // smallest a chart takes becomes that one. Throws EConvertError for text that is neither.
 Settings settingsOfRatio(std::string_view ratioField);
 
-// The saved box ratio of the data root's settings file; the default without one.
+// The saved box ratio of the data root's settings file, and the relative-strength box of
+// R/dravik/market.csv ("相対力の枠,0.065": 0.005 to 0.5); the defaults without them.
 Settings savedSettings(const data::DataRoot& root);
 
 }  // namespace analysis

@@ -8,7 +8,9 @@
 #include <random>
 
 #include "chart/box_scale.h"
+#include "data/text_file.h"
 #include "tests/analysis/hand_made_market.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -166,6 +168,22 @@ TEST(MarketAnalysis, CarriedOnDayByDayItIsTheAnalysisMadeAnew) {
     EXPECT_THROW(MarketAnalysis::load(MarketAnalysis{analysis::Settings{}}.save(),
                                       analysis::settingsOfRatio("コーエン")),
                  std::runtime_error);
+}
+
+// The relative-strength box comes from the market view's own file; a line out of range
+// or no number leaves the 6.5% box.
+TEST(MarketSettings, TheStrengthBoxIsTheMarketFilesWhenItIsSound) {
+    for (const auto& [line, box] :
+         std::vector<std::pair<std::string, long double>>{{"相対力の枠,0.05\r\n", 0.05L},
+                                                          {"相対力の枠,2\r\n", 0.065L},
+                                                          {"相対力の枠,abc\r\n", 0.065L},
+                                                          {"", 0.065L}}) {
+        testing_support::ScratchDir dir;
+        const data::DataRoot root{dir.path()};
+        std::filesystem::create_directories(root.marketPreferencesFile().parent_path());
+        if (!line.empty()) data::writeLines(root.marketPreferencesFile(), {line});
+        EXPECT_EQ(analysis::savedSettings(root).rsRatio, box) << line;
+    }
 }
 
 }  // namespace

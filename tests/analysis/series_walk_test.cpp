@@ -145,6 +145,8 @@ TEST(SeriesWalk, EventsComeOnTheDayTheyHappen) {
                   {7, Kind::targetReached, 0, 57},
                   {7, Kind::targetReached, 1, 52},
                   {8, Kind::signal, doubleBottom, 0},
+                  // The pole of 60 given back at once: the catalogue's high pole.
+                  {8, Kind::signal, chart::listColumn(chart::Pattern::HighPole), 0},
                   {8, Kind::lineCrossed, static_cast<int>(chart::LineKind::BullishSupport), 0},
                   // The double bottom's horizontal count: 5 columns under the high of 60.
                   {8, Kind::targetReached, 1, 45},
