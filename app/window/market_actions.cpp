@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <atomic>
 #include <cstdlib>
@@ -93,6 +94,7 @@ MarketActions::MarketActions(MainWindow& window, TForm1& form)
         connect(key, &QAction::triggered, this, [this] { editKey(); });
     }
     window_.installEventFilter(this);
+    window_.chartView()->installEventFilter(this);  // the results list moves its bottom
     refreshTitle();
     // After the start-up, never holding it up.
     QTimer::singleShot(0, this, [this] {
@@ -135,12 +137,17 @@ void MarketActions::offerUpdateIfDue(market::Day today) {
 
 void MarketActions::placeNotice() {
     if (!notice_) return;
-    const int top = window_.menu("データ") ? window_.menu("データ")->parentWidget()->height() : 0;
-    notice_->move(std::max(0, window_.width() - notice_->width() - 8), top + 4);
+    // At the chart area's lower right: the panel line above the chart and the switch at its
+    // top right stay readable.
+    const QRect chart = window_.chartView()->geometry();
+    notice_->move(std::max(0, window_.width() - notice_->width() - 8),
+                  std::max(0, chart.bottom() - notice_->height() - 8));
 }
 
 bool MarketActions::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::Resize) placeNotice();
+    if ((watched == &window_ || watched == window_.chartView()) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeNotice();
     return QObject::eventFilter(watched, event);
 }
 
