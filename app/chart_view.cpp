@@ -1,6 +1,7 @@
 #include "app/chart_view.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/form.h"
 #include "chart/stored_prices.h"
@@ -13,17 +14,29 @@ namespace app {
 std::string ChartView::levelText(int row) const {
     if (row == chart.firstLevelRow() && !firstLevelText.empty()) return firstLevelText;
     const auto level = chart.level(row);
-    return level ? intToStr(*level) : std::string();
+    return level ? levelNumberText(*level) : std::string();
+}
+
+std::string ChartView::levelNumberText(long long level) const {
+    if (levelDivisor <= 1) return intToStr(level);
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", levelDecimals,
+                  static_cast<double>(level) / static_cast<double>(levelDivisor));
+    return text;
 }
 
 std::string ChartView::currentPriceText() const {
+    // A series kept in hundredths shows its value as its scale does.
+    const auto number = [&](long long value) {
+        return levelDivisor > 1 ? levelNumberText(value) : chart::groupedNumber(value);
+    };
     std::string price;
     if (exactClose)
         price = chart::priceText(*exactClose);
     else if (latestClose)
-        price = chart::groupedNumber(*latestClose);
+        price = number(*latestClose);
     else if (const auto level = chart.level(decorations.currentRow))
-        price = chart::groupedNumber(*level);
+        price = number(*level);
     return price.empty() ? price : "現在値 " + price;
 }
 

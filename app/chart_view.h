@@ -22,9 +22,15 @@ struct ChartView {
     // The text of the first level row as the grid shows it (the highest price as the
     // series holds it, on the percentage scale); empty: the level's number.
     std::string firstLevelText;
+    // Levels kept in hundredths (relative strength, a bullish percent) are shown divided,
+    // with these decimals; 1 and 0 show a price as it is.
+    long long levelDivisor = 1;
+    int levelDecimals = 0;
 
     // The text of a chart row's level: empty for a row without one.
     std::string levelText(int row) const;
+    // A level as the scale shows it.
+    std::string levelNumberText(long long level) const;
     // "現在値 1,234" (or "現在値 564.5"): the newest close, or the level of its box without
     // one; empty without a chart.
     std::string currentPriceText() const;

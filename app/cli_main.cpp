@@ -13,6 +13,7 @@
 #include "app/cli_args.h"
 #include "app/cli_chart.h"
 #include "app/cli_interrupt.h"
+#include "app/cli_morning.h"
 #include "app/cli_pictures.h"
 #include "app/cli_update.h"
 #include "app/data_root.h"
@@ -236,6 +237,25 @@ int importCommand(int argc, char** argv) {
     }
 }
 
+// dravik-cli breadth, rs and report: the whole market from the store.
+int breadthCommand(int argc, char** argv) {
+    const auto args = cli::parse("breadth", argc, argv);
+    if (!args) return args.status();
+    return app::runBreadth(readyRoot(args->options), args->options);
+}
+
+int rsCommand(int argc, char** argv) {
+    const auto args = cli::parse("rs", argc, argv);
+    if (!args) return args.status();
+    return app::runRs(readyRoot(args->options), args->positional[0], args->options);
+}
+
+int reportCommand(int argc, char** argv) {
+    const auto args = cli::parse("report", argc, argv);
+    if (!args) return args.status();
+    return app::runReport(readyRoot(args->options), args->options);
+}
+
 int runCommand(int argc, char** argv) {
     if (const auto answered = cli::answerTopLevel(std::vector<std::string>(argv + 1, argv + argc),
                                                   std::cout, std::cerr))
@@ -245,6 +265,9 @@ int runCommand(int argc, char** argv) {
     if (command == "screen") return screenCommand(argc, argv);
     if (command == "update") return updateCommand(argc, argv);
     if (command == "import") return importCommand(argc, argv);
+    if (command == "breadth") return breadthCommand(argc, argv);
+    if (command == "rs") return rsCommand(argc, argv);
+    if (command == "report") return reportCommand(argc, argv);
     return cli::usageError(command, "not a command this program runs");
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/cli_args.h"
 #include "app/cli_interrupt.h"
+#include "app/cli_morning.h"
 #include "app/platform.h"
 #include "market/market.h"
 #include "tables/convert.h"
@@ -69,6 +70,8 @@ int runUpdate(const std::filesystem::path& root, int days) {
         }
         line.clear();
         std::cout << "J-Quants APIから更新しました。\n" << market::summaryText(*summary) << '\n';
+        // The update ends with the morning's figures, kept for the next reading.
+        if (const auto notice = app::morningNotice(root)) std::cout << *notice << '\n';
         return cli::kExitSuccess;
     } catch (const market::Cancelled&) {
         line.clear();

@@ -259,22 +259,27 @@ Chart chartOfDrawing(const Drawing& drawing, LevelColumn levels, bool openTop) {
     return chart;
 }
 
-Chart runChart(const ChartRequest& request) {
+namespace {
+
+// A chart with the request's settings and nothing drawn yet.
+Chart emptyChartOf(const ChartRequest& request) {
     Chart chart;
     chart.scale = request.scale;
     chart.construction = request.construction;
     chart.reversal = request.reversal;
-    // Days past the series' end have no price.
-    const int days = std::max(0, std::min(request.days, static_cast<int>(request.closes.size())));
     chart.daysShown = request.days;
+    return chart;
+}
+
+// Days past the series' end have no price.
+int daysOf(const ChartRequest& request) {
+    return std::max(0, std::min(request.days, static_cast<int>(request.closes.size())));
+}
+
+// The rest of the run once the chart has its levels: the box of each day, the days shown,
+// the start day and the columns.
+Chart drawOnLevels(Chart chart, const ChartRequest& request, int days) {
     const bool textbook = request.construction == Construction::Textbook;
-    const auto range = textbook ? fullRangeOf(request, days) : priceRangeOf(request.closes, days);
-    if (!range) return chart;
-    chart.highDay = range->highDay;
-    chart.lowDay = range->lowDay;
-    chart.highPrice = range->high;
-    chart.lowPrice = range->low;
-    layLevels(chart, *range, request.scale, request.construction);
     indexBoxes(chart, request.closes, days);
 
     const DayCounts counts = countDays(request, days);
@@ -306,6 +311,43 @@ Chart runChart(const ChartRequest& request) {
             chart.screened = screenedFrom(chart, request, screenedStart);
     }
     return chart;
+}
+
+}  // namespace
+
+Chart runChart(const ChartRequest& request) {
+    Chart chart = emptyChartOf(request);
+    const int days = daysOf(request);
+    const bool textbook = request.construction == Construction::Textbook;
+    const auto range = textbook ? fullRangeOf(request, days) : priceRangeOf(request.closes, days);
+    if (!range) return chart;
+    chart.highDay = range->highDay;
+    chart.lowDay = range->lowDay;
+    chart.highPrice = range->high;
+    chart.lowPrice = range->low;
+    layLevels(chart, *range, request.scale, request.construction);
+    return drawOnLevels(std::move(chart), request, days);
+}
+
+std::vector<long long> stepLevels(long long top, long long bottom, long long step) {
+    std::vector<long long> levels;
+    if (step <= 0) return levels;
+    for (long long level = top; level >= bottom; level -= step) levels.push_back(level);
+    return levels;
+}
+
+Chart runChartOnLevels(const ChartRequest& request, const std::vector<long long>& levels) {
+    Chart chart = emptyChartOf(request);
+    const int days = daysOf(request);
+    const auto range = fullRangeOf(request, days);
+    if (!range || levels.empty()) return chart;
+    chart.highDay = range->highDay;
+    chart.lowDay = range->lowDay;
+    chart.highPrice = range->high;
+    chart.lowPrice = range->low;
+    chart.levels.assign(levels.size() + 3, std::nullopt);
+    for (std::size_t i = 0; i < levels.size(); ++i) chart.levels[i + 2] = levels[i];
+    return drawOnLevels(std::move(chart), request, days);
 }
 
 }  // namespace chart

@@ -173,4 +173,12 @@ inline bool byHighLow(const ChartRequest& request) {
 // price range: the chart then has no levels and no columns.
 Chart runChart(const ChartRequest& request);
 
+// An arithmetic scale: levels `step` apart from `top` down to `bottom` (a bullish
+// percent's 2-point boxes from 100 to 0). Empty for a step that is not positive.
+std::vector<long long> stepLevels(long long top, long long bottom, long long step);
+
+// The request drawn on levels the caller gives (falling, from row 2) instead of those of
+// its scale, whatever its prices' range; the request's scale is kept only as a note.
+Chart runChartOnLevels(const ChartRequest& request, const std::vector<long long>& levels);
+
 }  // namespace chart

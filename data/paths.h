@@ -15,6 +15,8 @@ struct DataRoot {
     std::filesystem::path servicesFile() const { return root / "dravik" / "services.csv"; }
     // The results list's own preferences (拡張パターン), apart from the settings file.
     std::filesystem::path patternListFile() const { return root / "dravik" / "patterns.csv"; }
+    // The market view's own preferences ("相対力の枠,0.065").
+    std::filesystem::path marketPreferencesFile() const { return root / "dravik" / "market.csv"; }
     std::filesystem::path candidateFile() const { return root / "kouho" / "kabuka" / "kabuka.csv"; }
 };
 

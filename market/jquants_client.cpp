@@ -239,4 +239,14 @@ std::vector<Bar> JQuantsClient::barsOf(std::string_view code) {
     return bars;
 }
 
+std::vector<IndexBar> JQuantsClient::topix(Day from, Day to) {
+    std::vector<IndexBar> bars;
+    eachPage("/indices/bars/daily/topix", "from=" + compactDate(from) + "&to=" + compactDate(to),
+             [&](std::string& body) { return readIndexBarsPage(body, bars); });
+    for (const auto& bar : bars)
+        if (bar.day < from || bar.day > to)
+            malformedReply("求めた期間の外の日付の行 " + isoText(bar.day));
+    return bars;
+}
+
 }  // namespace market

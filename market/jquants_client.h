@@ -62,6 +62,8 @@ class JQuantsClient {
     std::vector<Bar> barsOf(std::string_view code, Day from, Day to);
     // One issue's whole history, as far as the plan shows it.
     std::vector<Bar> barsOf(std::string_view code);
+    // TOPIX from `from` to `to` (a paid plan's data: the free plan is refused with 403).
+    std::vector<IndexBar> topix(Day from, Day to);
 
     int requests() const { return requests_; }
     // Requests another client made on this one's behalf (counted in the summary).

@@ -159,6 +159,7 @@ std::string readIssuesPage(std::string& body, std::vector<Issue>& issues) {
                                   : name == "S17Nm"    ? &issue.sector17Name
                                   : name == "S33"      ? &issue.sector33
                                   : name == "S33Nm"    ? &issue.sector33Name
+                                  : name == "ScaleCat" ? &issue.scaleCategory
                                                        : nullptr;
             if (target) *target = text(field.value());
         }
@@ -169,6 +170,31 @@ std::string readIssuesPage(std::string& body, std::vector<Issue>& issues) {
 
 std::string readBarsPage(std::string& body, std::vector<Bar>& bars) {
     return readPage(body, [&](ondemand::object& row) { bars.push_back(barFrom(row)); });
+}
+
+std::string readIndexBarsPage(std::string& body, std::vector<IndexBar>& bars) {
+    return readPage(body, [&](ondemand::object& row) {
+        IndexBar bar;
+        bool dated = false;
+        for (auto field : row) {
+            const std::string_view name = field.unescaped_key().value();
+            ondemand::value value = field.value();
+            if (name == "Date") {
+                bar.day = dateOf(value);
+                dated = true;
+            } else if (name == "O") {
+                bar.open = number(value);
+            } else if (name == "H") {
+                bar.high = number(value);
+            } else if (name == "L") {
+                bar.low = number(value);
+            } else if (name == "C") {
+                bar.close = number(value);
+            }
+        }
+        if (!dated) malformedReply("Date のない行");
+        bars.push_back(bar);
+    });
 }
 
 std::string serviceMessageOf(std::string& body) {

@@ -17,6 +17,7 @@ namespace market {
 std::string readCalendarPage(std::string& body, std::vector<CalendarDay>& days);
 std::string readIssuesPage(std::string& body, std::vector<Issue>& issues);
 std::string readBarsPage(std::string& body, std::vector<Bar>& bars);
+std::string readIndexBarsPage(std::string& body, std::vector<IndexBar>& bars);
 
 // The service's own "message" of an error reply; empty when it sent none.
 std::string serviceMessageOf(std::string& body);

@@ -10,9 +10,11 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "data/paths.h"
@@ -113,7 +115,7 @@ Connection connectionFor(const data::ServiceHosts& services);
 inline constexpr int kMaxUpdateDays = 400;
 
 struct UpdateProgress {
-    enum class Stage { calendar, searching, issues, days, splits, files, done };
+    enum class Stage { calendar, searching, issues, days, benchmark, splits, files, done };
     Stage stage = Stage::calendar;
     int daysDone = 0;
     int daysTotal = 0;
@@ -255,6 +257,75 @@ struct ImportReport {
     std::vector<std::string> problems;  // failed files and what did not fit
 };
 ImportReport describe(const ImportResult& result);
+
+// ---------------------------------------------------------------------------------
+// The whole market for the analyses (breadth, relative strength, what changed)
+
+class Store;
+
+// A stock of the code list as the store knows it. The sector fields come from the
+// exchange's list of listed issues; an imported stock has none until an update lists it.
+struct StockInfo {
+    std::string code;  // four characters, as the program's files write it: "7203", "130A"
+    std::string name;
+    std::string sector33;  // "3700"; "9999" for その他 (ETFs and the like)
+    std::string sector33Name;
+    std::string sector17;
+    std::string sector17Name;
+    std::string market;  // "0111"
+    std::string marketName;
+    std::string scaleCategory;  // "TOPIX Core30", "-"
+    bool listed = false;        // the exchange lists it now (else an import)
+};
+
+// The benchmark the store offers for relative strength against the market.
+enum class BenchmarkKind {
+    topix,    // TOPIX from the exchange
+    etf1306,  // a plan without TOPIX: the TOPIX ETF 1306's adjusted closes
+    none,     // no data from the exchange: the caller makes an equal-weighted index
+};
+
+// The store read by the analyses. One connection, used from one thread.
+class MarketData {
+  public:
+    // Throws MarketError when the root has no store ("市場データがありません…") or it
+    // cannot be read (StoreDamaged).
+    explicit MarketData(const data::DataRoot& root);
+    ~MarketData();
+    MarketData(const MarketData&) = delete;
+    MarketData& operator=(const MarketData&) = delete;
+
+    // The days the store holds prices for, oldest first.
+    std::vector<Day> days() const;
+    // The stocks of the code list, ascending by code.
+    std::vector<StockInfo> stocks() const;
+    // Shown closes of the stocks on the days: result[s * days.size() + d], kNoValue for none.
+    std::vector<double> closes(const std::vector<std::string>& codes,
+                               const std::vector<Day>& days) const;
+    // TOPIX when the store holds it up to the newest of the days, else 1306 when the store
+    // holds the exchange's data, else none; its closes on the days.
+    std::pair<BenchmarkKind, std::vector<double>> benchmark(const std::vector<Day>& days) const;
+
+    // A number that grows with every change of the bars, and the changes since one.
+    long long revision() const;
+    struct Changes {
+        std::vector<Day> days;           // days stored anew
+        std::vector<std::string> codes;  // stocks (four characters) changed on any day
+        bool complete = true;            // false: too old to tell; read everything again
+    };
+    Changes changesSince(long long revision) const;
+
+    // What an analysis kept of its last run.
+    std::optional<std::string> cached(std::string_view key) const;
+    // Keeps it; a failure to keep it (a read-only store) is no failure of the analysis.
+    void keep(std::string_view key, std::string_view bytes);
+
+  private:
+    std::unique_ptr<Store> store_;
+};
+
+// The watch list: the stocks of the price file's first line, in their order.
+std::vector<std::string> watchedCodes(const data::DataRoot& root);
 
 // ---------------------------------------------------------------------------------
 // The program's files and the data root

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <unordered_map>
 
 #include "tables/convert.h"
@@ -24,6 +25,7 @@ CREATE TABLE IF NOT EXISTS issues(
   sector17_name TEXT NOT NULL DEFAULT '',
   sector33 TEXT NOT NULL DEFAULT '',
   sector33_name TEXT NOT NULL DEFAULT '',
+  scale_cat TEXT NOT NULL DEFAULT '',
   listed INTEGER NOT NULL DEFAULT 0,
   source INTEGER NOT NULL DEFAULT 0
 ) WITHOUT ROWID;
@@ -50,7 +52,24 @@ CREATE TABLE IF NOT EXISTS fetched_days(
 );
 CREATE TABLE IF NOT EXISTS pending_refetch(code TEXT PRIMARY KEY) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS state(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS index_bars(
+  code TEXT NOT NULL,
+  day INTEGER NOT NULL,
+  open REAL, high REAL, low REAL, close REAL,
+  PRIMARY KEY(code, day)
+) WITHOUT ROWID;
+-- What changed in the bars since a revision (the analyses' cache catches up from it): a
+-- day stored anew (code '') or an issue changed on any day (day 0).
+CREATE TABLE IF NOT EXISTS bar_changes(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  day INTEGER NOT NULL DEFAULT 0,
+  code TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE IF NOT EXISTS analysis_cache(key TEXT PRIMARY KEY, value BLOB NOT NULL);
 )sql";
+
+// The changes kept in bar_changes; older ones are let go (a cache that old starts over).
+constexpr long long kKeptChanges = 20000;
 
 constexpr const char* kBarColumns =
     "code, day, open, high, low, close, volume, adj_factor, adj_close";
@@ -94,6 +113,18 @@ class Statement {
         check(sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
                                 SQLITE_TRANSIENT));
         return *this;
+    }
+    Statement& bindBlob(int index, std::string_view bytes) {
+        check(sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()),
+                                SQLITE_TRANSIENT));
+        return *this;
+    }
+    std::string blob(int column) const {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+        return bytes
+                   ? std::string(bytes,
+                                 static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+                   : std::string();
     }
     Statement& bind(int index, Day day) {
         return bind(index, static_cast<long long>(dayNumber(day)));
@@ -171,13 +202,14 @@ class Savepoint {
 };
 
 Issue issueFrom(const Statement& row) {
-    return Issue{row.text(0), row.text(1), row.text(2), row.text(3), row.text(4),
-                 row.text(5), row.text(6), row.text(7), row.text(8)};
+    return Issue{row.text(0), row.text(1), row.text(2),         row.text(3),
+                 row.text(4), row.text(5), row.text(6),         row.text(7),
+                 row.text(8), row.text(9), row.integer(10) != 0};
 }
 
 constexpr const char* kIssueColumns =
     "code, name, name_en, market, market_name, sector17, sector17_name, sector33, "
-    "sector33_name";
+    "sector33_name, scale_cat, listed";
 
 Bar barFrom(const Statement& row) {
     Bar bar;
@@ -267,6 +299,7 @@ Store::Store(const std::filesystem::path& file) : file_(file) {
         exec("PRAGMA cache_size=-65536");
         exec("PRAGMA mmap_size=1073741824");
         exec(kSchema);
+        upgrade();
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -275,6 +308,17 @@ Store::Store(const std::filesystem::path& file) : file_(file) {
 
 Store::~Store() {
     sqlite3_close(db_);
+}
+
+// A store made before a column was added gets it in place; its rows keep their data.
+void Store::upgrade() {
+    bool scaleCategory = false;
+    {
+        Statement columns(db_, file_, "PRAGMA table_info(issues)");
+        while (columns.step())
+            if (columns.textView(1) == "scale_cat") scaleCategory = true;
+    }
+    if (!scaleCategory) exec("ALTER TABLE issues ADD COLUMN scale_cat TEXT NOT NULL DEFAULT ''");
 }
 
 void Store::exec(const char* sql) {
@@ -304,16 +348,16 @@ void Store::setListedIssues(const std::vector<Issue>& issues) {
     exec("UPDATE issues SET listed = 0");
     Statement put(db_, file_,
                   "INSERT INTO issues(code, short_code, name, name_en, market, market_name, "
-                  "sector17, sector17_name, sector33, sector33_name, listed, source) "
-                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, 1, 0) "
+                  "sector17, sector17_name, sector33, sector33_name, scale_cat, listed, source) "
+                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, 1, 0) "
                   "ON CONFLICT(code) DO UPDATE SET name = ?3, name_en = ?4, market = ?5, "
                   "market_name = ?6, sector17 = ?7, sector17_name = ?8, sector33 = ?9, "
-                  "sector33_name = ?10, listed = 1, source = 0");
+                  "sector33_name = ?10, scale_cat = ?11, listed = 1, source = 0");
     for (const auto& issue : issues) {
         put.bind(1, issue.code).bind(2, shortCode(issue.code)).bind(3, issue.name);
         put.bind(4, issue.nameEn).bind(5, issue.market).bind(6, issue.marketName);
         put.bind(7, issue.sector17).bind(8, issue.sector17Name).bind(9, issue.sector33);
-        put.bind(10, issue.sector33Name).run();
+        put.bind(10, issue.sector33Name).bind(11, issue.scaleCategory).run();
     }
     change.release(file_);
 }
@@ -359,6 +403,14 @@ std::optional<Issue> Store::issueFor(std::string_view code) const {
     rows.bind(1, shortCode(code));
     if (!rows.step()) return std::nullopt;
     return issueFrom(rows);
+}
+
+std::vector<Issue> Store::allIssues() const {
+    const std::string sql = std::string("SELECT ") + kIssueColumns + " FROM issues ORDER BY code";
+    Statement rows(db_, file_, sql.c_str());
+    std::vector<Issue> issues;
+    while (rows.step()) issues.push_back(issueFrom(rows));
+    return issues;
 }
 
 // --- Calendar ---
@@ -409,6 +461,7 @@ void Store::putBars(const std::vector<Bar>& bars, Source source, int fetch) {
         put.bind(9, bar.adjClose).bind(10, static_cast<long long>(source));
         put.bind(11, static_cast<long long>(fetch)).run();
     }
+    noteChanges(bars);
     change.release(file_);
 }
 
@@ -430,6 +483,7 @@ std::vector<bool> Store::importBars(const std::vector<Bar>& bars) {
         // The conflict's update changes nothing where the exchange's bar stays.
         keptFromExchange.push_back(sqlite3_changes(db_) == 0);
     }
+    noteChanges(bars);
     change.release(file_);
     return keptFromExchange;
 }
@@ -447,6 +501,7 @@ std::vector<bool> Store::fillBars(const std::vector<Bar>& bars) {
         put.bind(9, bar.adjClose).run();
         stored.push_back(sqlite3_changes(db_) > 0);
     }
+    noteChanges(bars);
     change.release(file_);
     return stored;
 }
@@ -458,6 +513,7 @@ void Store::replaceIssueBars(std::string_view code, Day from, Day to, const std:
     Savepoint change(db_, file_);
     drop.bind(1, code).bind(2, from).bind(3, to).run();
     putBars(bars, Source::exchange, fetch);
+    noteChanges({Bar{std::string(code)}});
     change.release(file_);
 }
 
@@ -529,6 +585,21 @@ std::vector<double> Store::closes(const std::vector<std::string>& codes,
                                   const std::vector<Day>& days) const {
     std::vector<double> result(codes.size() * days.size(), kNoValue);
     if (codes.empty() || days.empty()) return result;
+    // A few stocks are looked up day by day through the key; many by one pass over the
+    // days, which reads every bar of them.
+    if (codes.size() * days.size() <= 50000) {
+        Statement row(db_, file_, "SELECT adj_close, close FROM bars WHERE day = ?1 AND code = ?2");
+        for (std::size_t c = 0; c < codes.size(); ++c)
+            for (std::size_t d = 0; d < days.size(); ++d) {
+                row.bind(1, days[d]).bind(2, codes[c]);
+                if (row.step()) {
+                    const double adjusted = row.number(0);
+                    result[c * days.size() + d] = hasNumber(adjusted) ? adjusted : row.number(1);
+                }
+                row.reset();
+            }
+        return result;
+    }
     std::unordered_map<int, std::size_t> dayIndex;
     int first = dayNumber(days.front()), last = first;
     for (std::size_t d = 0; d < days.size(); ++d) {
@@ -574,6 +645,108 @@ std::vector<double> Store::closes(const std::vector<std::string>& codes,
             days.size(), result.begin() + static_cast<std::ptrdiff_t>(c * days.size()));
     }
     return result;
+}
+
+// --- Index bars ---
+
+void Store::putIndexBars(std::string_view index, const std::vector<IndexBar>& bars) {
+    Savepoint change(db_, file_);
+    Statement put(db_, file_,
+                  "INSERT OR REPLACE INTO index_bars(code, day, open, high, low, close) "
+                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+    for (const auto& bar : bars) {
+        put.bind(1, index).bind(2, bar.day).bind(3, bar.open).bind(4, bar.high);
+        put.bind(5, bar.low).bind(6, bar.close).run();
+    }
+    change.release(file_);
+}
+
+std::vector<double> Store::indexCloses(std::string_view index, const std::vector<Day>& days) const {
+    std::vector<double> closes(days.size(), kNoValue);
+    if (days.empty()) return closes;
+    std::unordered_map<int, std::size_t> at;
+    for (std::size_t d = 0; d < days.size(); ++d) at.emplace(dayNumber(days[d]), d);
+    const auto [first, last] = std::minmax_element(days.begin(), days.end());
+    Statement rows(db_, file_,
+                   "SELECT day, close FROM index_bars WHERE code = ?1 AND day BETWEEN ?2 AND ?3");
+    rows.bind(1, index).bind(2, *first).bind(3, *last);
+    while (rows.step())
+        if (const auto found = at.find(static_cast<int>(rows.integer(0))); found != at.end())
+            closes[found->second] = rows.number(1);
+    return closes;
+}
+
+std::optional<std::pair<Day, Day>> Store::indexSpan(std::string_view index) const {
+    Statement rows(db_, file_, "SELECT min(day), max(day) FROM index_bars WHERE code = ?1");
+    rows.bind(1, index);
+    if (!rows.step() || rows.isNull(0)) return std::nullopt;
+    return std::pair{rows.day(0), rows.day(1)};
+}
+
+// --- Changes of the bars ---
+
+void Store::noteChanges(const std::vector<Bar>& bars) {
+    if (bars.empty()) return;
+    std::vector<int> days;
+    std::vector<std::string_view> codes;
+    for (const auto& bar : bars) {
+        days.push_back(bar.day == Day{} ? 0 : dayNumber(bar.day));
+        codes.push_back(bar.code);
+    }
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    Statement put(db_, file_, "INSERT INTO bar_changes(day, code) VALUES(?1, ?2)");
+    if (codes.size() <= days.size()) {
+        for (const auto code : codes) put.bind(1, 0LL).bind(2, code).run();
+    } else {
+        for (const int day : days) put.bind(1, static_cast<long long>(day)).bind(2, "").run();
+    }
+    Statement trim(db_, file_, "DELETE FROM bar_changes WHERE seq <= ?1");
+    trim.bind(1, barsRevision() - kKeptChanges).run();
+}
+
+long long Store::barsRevision() const {
+    Statement rows(db_, file_, "SELECT seq FROM sqlite_sequence WHERE name = 'bar_changes'");
+    return rows.step() ? rows.integer(0) : 0;
+}
+
+Store::BarChanges Store::barChangesSince(long long revision) const {
+    BarChanges changes;
+    const long long now = barsRevision();
+    if (revision >= now) return changes;
+    Statement oldest(db_, file_, "SELECT min(seq) FROM bar_changes");
+    // Changes let go of (or never noted) lie between the revision and the oldest kept.
+    if (!oldest.step() || oldest.isNull(0) || oldest.integer(0) > revision + 1) {
+        changes.complete = false;
+        return changes;
+    }
+    Statement rows(db_, file_, "SELECT day, code FROM bar_changes WHERE seq > ?1 ORDER BY seq");
+    rows.bind(1, revision);
+    std::set<int> days;
+    std::set<std::string> codes;
+    while (rows.step()) {
+        if (const long long day = rows.integer(0); day != 0) days.insert(static_cast<int>(day));
+        if (auto code = rows.text(1); !code.empty()) codes.insert(std::move(code));
+    }
+    for (const int day : days) changes.days.push_back(dayOf(day));
+    changes.codes.assign(codes.begin(), codes.end());
+    return changes;
+}
+
+// --- The analyses' cache ---
+
+std::optional<std::string> Store::cached(std::string_view key) const {
+    Statement rows(db_, file_, "SELECT value FROM analysis_cache WHERE key = ?1");
+    rows.bind(1, key);
+    if (!rows.step()) return std::nullopt;
+    return rows.blob(0);
+}
+
+void Store::setCached(std::string_view key, std::string_view bytes) {
+    Statement put(db_, file_, "INSERT OR REPLACE INTO analysis_cache(key, value) VALUES(?1, ?2)");
+    put.bind(1, key).bindBlob(2, bytes).run();
 }
 
 // --- Days fetched whole ---

@@ -29,7 +29,21 @@ struct Issue {
     std::string sector17Name{};
     std::string sector33{};
     std::string sector33Name{};
+    std::string scaleCategory{};  // "TOPIX Core30", "-"
+    bool listed = false;          // the exchange lists it now
 };
+
+// A bar of an index (TOPIX) from the exchange.
+struct IndexBar {
+    Day day{};
+    double open = kNoValue;
+    double high = kNoValue;
+    double low = kNoValue;
+    double close = kNoValue;
+};
+
+// The index code the store keeps TOPIX under.
+inline constexpr const char* kTopixCode = "TOPIX";
 
 // The code the program's files use: the first four characters ("72030" -> "7203").
 std::string shortCode(std::string_view code);
@@ -93,6 +107,8 @@ class Store {
     // The issue the four-character code stands for (the common stock when there are
     // several), listed or not.
     std::optional<Issue> issueFor(std::string_view shortCode) const;
+    // Every issue the store knows, listed or not, ascending by code.
+    std::vector<Issue> allIssues() const;
 
     // --- Calendar ---
     void setCalendar(const std::vector<CalendarDay>& days);
@@ -131,6 +147,28 @@ class Store {
     std::vector<double> closes(const std::vector<std::string>& codes,
                                const std::vector<Day>& days) const;
 
+    // --- Index bars (TOPIX) ---
+    void putIndexBars(std::string_view index, const std::vector<IndexBar>& bars);
+    // Closes of the index on the days (kNoValue where none), in the days' order.
+    std::vector<double> indexCloses(std::string_view index, const std::vector<Day>& days) const;
+    // The oldest and the newest day of the index's bars.
+    std::optional<std::pair<Day, Day>> indexSpan(std::string_view index) const;
+
+    // --- What changed in the bars, for the analyses' cache ---
+    // A number that grows with every change of the bars (a day stored, an issue
+    // refetched, an import); the changes since an earlier number.
+    long long barsRevision() const;
+    struct BarChanges {
+        std::vector<Day> days;           // days whose bars were stored anew
+        std::vector<std::string> codes;  // issues whose bars changed on any day
+        bool complete = true;            // false: too old a revision to tell
+    };
+    BarChanges barChangesSince(long long revision) const;
+
+    // --- Blobs the analyses keep (R/dravik/market.sqlite, table analysis_cache) ---
+    std::optional<std::string> cached(std::string_view key) const;
+    void setCached(std::string_view key, std::string_view bytes);
+
     // --- Days fetched whole from the exchange ---
     void markDayFetched(Day day, int rows, int fetch);
     struct FetchedDay {
@@ -154,6 +192,10 @@ class Store {
   private:
     friend class Transaction;
     void exec(const char* sql);
+    void upgrade();
+    // Notes in bar_changes what the bars touch: their issues when fewer than their days,
+    // else their days.
+    void noteChanges(const std::vector<Bar>& bars);
 
     std::filesystem::path file_;
     sqlite3* db_ = nullptr;

@@ -26,6 +26,8 @@ using Stage = UpdateProgress::Stage;
 constexpr const char* kHiddenDays = "hidden_days";
 constexpr const char* kLastUpdate = "last_update";
 constexpr const char* kNewestAtUpdate = "newest_at_update";
+// "1" while the plan refuses TOPIX (the analyses take the ETF 1306 instead).
+constexpr const char* kTopixRefused = "topix_refused";
 // The free plan shows nothing of the latest 12 weeks.
 constexpr std::chrono::days kFreePlanDelay{84};
 
@@ -166,6 +168,7 @@ class Updater {
     std::optional<Day> newestDayWithPrices(const std::vector<Day>& passed, Day today);
     void storeDay(Day day, const std::vector<Bar>& bars);
     void checkOverlap(Day day);
+    void fetchTopix(Day newest);
 
     Store& store_;
     const UpdateHooks& hooks_;
@@ -288,6 +291,43 @@ void Updater::checkOverlap(Day day) {
     transaction.commit();
 }
 
+// TOPIX over the days the store holds from the exchange, the parts it lacks. A plan without
+// it (403, or 400 for dates outside the plan) leaves it out: the analyses then take the
+// TOPIX ETF 1306 from the daily bars.
+void Updater::fetchTopix(Day newest) {
+    std::optional<Day> oldest;
+    for (const auto& fetched : store_.fetchedDays())
+        if (fetched.rows > 0) {
+            oldest = fetched.day;
+            break;
+        }
+    if (!oldest) return;
+    std::vector<std::pair<Day, Day>> missing;
+    if (const auto span = store_.indexSpan(kTopixCode)) {
+        if (*oldest < span->first)
+            missing.emplace_back(*oldest, span->first - std::chrono::days(1));
+        if (span->second < newest)
+            missing.emplace_back(span->second + std::chrono::days(1), newest);
+    } else {
+        missing.emplace_back(*oldest, newest);
+    }
+    for (const auto& [from, to] : missing) {
+        checkCancelled();
+        std::vector<IndexBar> bars;
+        try {
+            bars = client_.topix(from, to);
+        } catch (const ServiceError& e) {
+            if (e.status() != 403 && e.status() != 400) throw;
+            store_.setState(kTopixRefused, "1");
+            return;
+        }
+        Store::Transaction transaction(store_);
+        store_.putIndexBars(kTopixCode, bars);
+        store_.setState(kTopixRefused, "0");
+        transaction.commit();
+    }
+}
+
 UpdateSummary Updater::run(int days, Day today) {
     const auto started = std::chrono::steady_clock::now();
     UpdateSummary summary;
@@ -371,6 +411,9 @@ UpdateSummary Updater::run(int days, Day today) {
         }
     }
     if (summary.daysAdded > 0 && earlierNewest) checkOverlap(*earlierNewest);
+
+    stage(Stage::benchmark);
+    fetchTopix(*newest);
 
     stage(Stage::splits);
     for (const auto& code : store_.pendingRefetches()) {
@@ -488,6 +531,9 @@ std::string progressText(const UpdateProgress& progress) {
                 "日足 " + intToStr(progress.daysDone) + "/" + intToStr(progress.daysTotal) + " 日";
             if (progress.daysUsable > 0)
                 text += " (グラフに使える日 " + intToStr(progress.daysUsable) + ")";
+            break;
+        case Stage::benchmark:
+            text = "TOPIXを取得中";
             break;
         case Stage::splits:
             text = "分割のあった銘柄を取り直し中";

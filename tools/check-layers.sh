@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Reads every #include "..." of the product code and fails on one that runs up a floor:
 #   app/ (window, command line, the form)  ->  the form's operations (*_actions files)
-#   ->  the plain engine (market/, screening/, chart/, data/)  ->  net/  ->  tables/
+#   ->  the plain engine (market/, analysis/, screening/, chart/, data/)  ->  net/  ->  tables/
 # Qt headers belong to app/window alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ floor_of() {  # floor of a file or of an included header: 5 app, 4 actions, 3 en
     case "$1" in
         app/*) echo 5 ;;
         *_actions.cpp | *_actions.h) echo 4 ;;
-        market/* | screening/* | chart/* | data/*) echo 3 ;;
+        market/* | analysis/* | screening/* | chart/* | data/*) echo 3 ;;
         net/*) echo 2 ;;
         tables/*) echo 1 ;;
         *) echo 0 ;;
@@ -41,7 +41,7 @@ while IFS= read -r file; do
         echo "$file: includes Qt outside app/window"
         faults=$((faults + 1))
     fi
-done < <(git ls-files 'app/*' 'chart/*' 'data/*' 'screening/*' 'market/*' 'net/*' 'tables/*' | grep -E '\.(cpp|h)$')
+done < <(git ls-files 'app/*' 'analysis/*' 'chart/*' 'data/*' 'screening/*' 'market/*' 'net/*' 'tables/*' | grep -E '\.(cpp|h)$')
 
 if ((faults > 0)); then
     echo "layers: $faults include(s) run up a floor"

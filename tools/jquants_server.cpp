@@ -123,6 +123,48 @@ const char* reason(int status) {
 
 }  // namespace
 
+const std::vector<Sector> kSectors = {
+    {"0050", "水産・農林業", "1", "食品"},
+    {"1050", "鉱業", "2", "エネルギー資源"},
+    {"2050", "建設業", "3", "建設・資材"},
+    {"3050", "食料品", "1", "食品"},
+    {"3100", "繊維製品", "4", "素材・化学"},
+    {"3150", "パルプ・紙", "4", "素材・化学"},
+    {"3200", "化学", "4", "素材・化学"},
+    {"3250", "医薬品", "5", "医薬品"},
+    {"3300", "石油・石炭製品", "2", "エネルギー資源"},
+    {"3350", "ゴム製品", "6", "自動車・輸送機"},
+    {"3400", "ガラス・土石製品", "3", "建設・資材"},
+    {"3450", "鉄鋼", "7", "鉄鋼・非鉄"},
+    {"3500", "非鉄金属", "7", "鉄鋼・非鉄"},
+    {"3550", "金属製品", "3", "建設・資材"},
+    {"3600", "機械", "8", "機械"},
+    {"3650", "電気機器", "9", "電機・精密"},
+    {"3700", "輸送用機器", "6", "自動車・輸送機"},
+    {"3750", "精密機器", "9", "電機・精密"},
+    {"3800", "その他製品", "10", "情報通信・サービスその他"},
+    {"4050", "電気・ガス業", "11", "電気・ガス"},
+    {"5050", "陸運業", "12", "運輸・物流"},
+    {"5100", "海運業", "12", "運輸・物流"},
+    {"5150", "空運業", "12", "運輸・物流"},
+    {"5200", "倉庫・運輸関連業", "12", "運輸・物流"},
+    {"5250", "情報・通信業", "10", "情報通信・サービスその他"},
+    {"6050", "卸売業", "13", "商社・卸売"},
+    {"6100", "小売業", "14", "小売"},
+    {"7050", "銀行業", "15", "銀行"},
+    {"7100", "証券、商品先物取引業", "16", "金融（除く銀行）"},
+    {"7150", "保険業", "16", "金融（除く銀行）"},
+    {"7200", "その他金融業", "16", "金融（除く銀行）"},
+    {"8050", "不動産業", "17", "不動産"},
+    {"9050", "サービス業", "10", "情報通信・サービスその他"},
+    {"9999", "その他", "99", "その他"},
+};
+
+double topixClose(Day day) {
+    const double n = static_cast<double>(day.time_since_epoch().count());
+    return std::round(2500 * (1 + 0.12 * std::sin(n / 61) + 0.03 * std::sin(n / 9.3)) * 100) / 100;
+}
+
 MarketData generatedMarket(int count, Day first, Day last) {
     MarketData data;
     static const char* const kNames[] = {"水産", "建設", "食品", "繊維", "化学", "医薬",
@@ -133,6 +175,19 @@ MarketData generatedMarket(int count, Day first, Day last) {
         listing.name = std::string("試験") + kNames[i % 12] + std::to_string(i);
         listing.nameEn = "TEST " + std::to_string(i);
         listing.basePrice = 200 + (i * 7919) % 9000;
+        const Sector& sector = kSectors[static_cast<std::size_t>(i) % 33];
+        listing.sector33 = sector.code;
+        listing.sector33Name = sector.name;
+        listing.sector17 = sector.code17;
+        listing.sector17Name = sector.name17;
+        if (listing.code == "13060") {
+            listing.name = "ＴＯＰＩＸ連動型上場投資信託";
+            listing.nameEn = "NEXT FUNDS TOPIX ETF";
+            listing.sector33 = "9999";
+            listing.sector33Name = "その他";
+            listing.sector17 = "99";
+            listing.sector17Name = "その他";
+        }
         data.issues.push_back(std::move(listing));
     }
     for (Day day = first; day <= last; day += days{1}) {
@@ -423,15 +478,65 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
             if (listing.listedFrom && *listing.listedFrom > on) continue;
             body += first ? "" : ",";
             first = false;
+            const bool other = listing.sector33.empty();
             body += "{\"Date\":\"" + isoText(on) + "\",\"Code\":" + jsonText(listing.code) +
                     ",\"CoName\":" + jsonText(listing.name) +
                     ",\"CoNameEn\":" + jsonText(listing.nameEn) +
-                    ",\"S17\":\"6\",\"S17Nm\":\"自動車・輸送機\",\"S33\":\"3700\",\"S33Nm\":"
-                    "\"輸送用機器\",\"ScaleCat\":\"-\",\"Mkt\":" +
-                    jsonText(listing.market) + ",\"MktNm\":" + jsonText(listing.marketName) +
+                    ",\"S17\":" + jsonText(other ? "99" : listing.sector17) +
+                    ",\"S17Nm\":" + jsonText(other ? "その他" : listing.sector17Name) +
+                    ",\"S33\":" + jsonText(other ? "9999" : listing.sector33) +
+                    ",\"S33Nm\":" + jsonText(other ? "その他" : listing.sector33Name) +
+                    ",\"ScaleCat\":" + jsonText(listing.scaleCategory) +
+                    ",\"Mkt\":" + jsonText(listing.market) +
+                    ",\"MktNm\":" + jsonText(listing.marketName) +
                     ",\"Mrgn\":\"1\",\"MrgnNm\":\"信用\",\"ProdCat\":\"011\"}";
         }
         return {200, body + "]}"};
+    }
+
+    if (query.path == "/v2/indices/bars/daily/topix") {
+        // A paid plan's data: the free plan is refused.
+        if (options_.freePlan)
+            return {403, message("This API is not available on your subscription plan.")};
+        const auto fromValue = dateParameter("from");
+        const auto toValue = dateParameter("to");
+        if (!fromValue || !toValue) return badParameter("Invalid date.");
+        const Day from = fromValue->value_or(Day{});
+        const Day to = std::min(toValue->value_or(today), today);
+        std::vector<Day> days;
+        for (auto it = std::lower_bound(data_.calendar.begin(), data_.calendar.end(),
+                                        std::pair<Day, int>{from, -1});
+             it != data_.calendar.end() && it->first <= to; ++it)
+            if (it->second == 1 || it->second == 2) days.push_back(it->first);
+        std::size_t offset = 0;
+        const std::string pageTag =
+            std::to_string(std::hash<std::string>{}(query.withoutPage) % 100000);
+        if (const auto page = query.values.find("pagination_key"); page != query.values.end()) {
+            const auto dot = page->second.find('.');
+            if (dot == std::string::npos || page->second.substr(dot + 1) != pageTag + ".")
+                return badParameter("Invalid pagination_key.");
+            offset = std::stoul(page->second.substr(0, dot));
+        }
+        const std::size_t end = std::min(
+            days.size(), offset + static_cast<std::size_t>(std::max(1, options_.pageRows)));
+        std::string body = "{\"data\":[";
+        for (std::size_t r = offset; r < end; ++r) {
+            const double c = topixClose(days[r]);
+            if (r > offset) body += ',';
+            body += "{\"Date\":\"" + isoText(days[r]) + "\",\"O\":";
+            appendNumber(body, std::round(c * 99.8) / 100);
+            body += ",\"H\":";
+            appendNumber(body, std::round(c * 100.6) / 100);
+            body += ",\"L\":";
+            appendNumber(body, std::round(c * 99.3) / 100);
+            body += ",\"C\":";
+            appendNumber(body, c);
+            body += '}';
+        }
+        body += "]";
+        if (end < days.size())
+            body += ",\"pagination_key\":\"" + std::to_string(end) + "." + pageTag + ".\"";
+        return {200, body + "}"};
     }
 
     if (query.path != "/v2/equities/bars/daily")
@@ -512,8 +617,10 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
             if (split.exDate > day) adjust *= split.factor;
             if (split.exDate == day) factor = split.factor;
         }
-        const double pre =
-            listing.basePrice * (1 + 0.3 * std::sin(n / 29 + i) + 0.08 * std::sin(n / 3.7 + 3 * i));
+        const double pre = listing.code == "13060"
+                               ? topixClose(day) / 10
+                               : listing.basePrice * (1 + 0.3 * std::sin(n / 29 + i) +
+                                                      0.08 * std::sin(n / 3.7 + 3 * i));
         double c = std::max(1.0, std::round(pre * raw));
         double o = std::max(1.0, std::round(c * (1 + 0.01 * std::sin(n + i))));
         double h = std::max(o, c) + std::round(0.01 * c),

@@ -29,7 +29,25 @@ struct Listing {
     std::string marketName = "プライム";
     std::optional<Day> listedFrom;  // no bars and no master entry before
     double basePrice = 1000;
+    // The exchange's sectors; empty: "9999" その他.
+    std::string sector33 = {};
+    std::string sector33Name = {};
+    std::string sector17 = {};
+    std::string sector17Name = {};
+    std::string scaleCategory = "-";
 };
+
+// The 33 sectors (and その他) with their 17-sector groups: S33, S33Nm, S17, S17Nm.
+struct Sector {
+    const char* code;
+    const char* name;
+    const char* code17;
+    const char* name17;
+};
+extern const std::vector<Sector> kSectors;  // the 33 sectors, then 9999 その他
+
+// TOPIX's close on a day of the made-up market (the ETF 1306 follows it at a tenth).
+double topixClose(Day day);
 
 struct Split {
     std::string code;
@@ -45,13 +63,14 @@ struct MarketData {
 };
 
 // `count` issues with codes from 13010 up, a calendar of weekdays (HolDiv 1) and weekends
-// (0) from `first` to `last`, 1 January closed.
+// (0) from `first` to `last`, 1 January closed. The issues take the 33 sectors in turn;
+// 13060 is the TOPIX ETF (sector 9999), priced after TOPIX.
 MarketData generatedMarket(int count, Day first, Day last);
 
 struct ServerOptions {
     std::string apiKey = "emulator-key";
     Day today{};
-    bool freePlan = false;  // the latest 12 weeks hidden; two years before them
+    bool freePlan = false;  // the latest 12 weeks hidden; two years before them; no TOPIX (403)
     int pageRows = 5000;    // rows of daily bars per page
     int perMinute = 0;      // more requests in a minute are refused (429); 0: no limit
     std::uint16_t port = 0;

@@ -290,7 +290,8 @@ void paintScale(QPainter& painter, const ChartScene& scene, const CellRect& cell
     painter.setPen(Qt::black);
     for (int row = first; row <= chart.lastLevelRow(); ++row)
         if (const auto level = chart.level(row))
-            painter.drawText(strip(row).adjusted(2, 0, -2, 0), align, QString::number(*level));
+            painter.drawText(strip(row).adjusted(2, 0, -2, 0), align,
+                             qt(scene.view().levelNumberText(*level)));
     const auto& decorations = scene.view().decorations;
     if (current && decorations.objectives) {
         // The objectives' rows; those beyond the chart at its edge with an arrow.

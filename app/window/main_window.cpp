@@ -27,6 +27,7 @@
 #include "app/window/csv_import_window.h"
 #include "app/window/download_cancel.h"
 #include "app/window/market_actions.h"
+#include "app/window/market_view.h"
 #include "app/window/pattern_list_menu.h"
 #include "app/window/qt_platform.h"
 #include "app/window/table_model.h"
@@ -189,7 +190,10 @@ MainWindow::MainWindow(TForm1& form, QtPlatform& platform)
     new PatternListMenu(*this, form_);  // "拡張パターン": the further formations in the list
     placeAnchored();
     syncFromForm();
-    new MarketActions(*this, form_);  // real prices: the Data menu's entries and the title
+    auto* market = new MarketActions(*this, form_);  // real prices: the Data menu and the title
+    // The whole market's figures, refreshed when an update completes.
+    auto* view = new MarketView(*this, form_);
+    connect(market, &MarketActions::updated, view, &MarketView::refresh);
 }
 
 MainWindow::~MainWindow() {

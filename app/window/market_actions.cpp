@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <atomic>
 #include <cstdlib>
@@ -19,6 +20,8 @@
 #include <optional>
 #include <thread>
 
+#include "analysis/morning.h"
+#include "analysis/report.h"
 #include "app/form.h"
 #include "app/window/main_window.h"
 #include "market/market.h"
@@ -39,6 +42,7 @@ struct UpdateRun {
     std::mutex mutex;
     market::UpdateProgress progress;
     std::optional<market::UpdateSummary> summary;
+    std::string notice;  // the morning's figures the update ends with
     std::string error;
     bool damaged = false;  // the store file is damaged
     bool cancelled = false;
@@ -90,6 +94,7 @@ MarketActions::MarketActions(MainWindow& window, TForm1& form)
         connect(key, &QAction::triggered, this, [this] { editKey(); });
     }
     window_.installEventFilter(this);
+    window_.chartView()->installEventFilter(this);  // the results list moves its bottom
     refreshTitle();
     // After the start-up, never holding it up.
     QTimer::singleShot(0, this, [this] {
@@ -132,12 +137,17 @@ void MarketActions::offerUpdateIfDue(market::Day today) {
 
 void MarketActions::placeNotice() {
     if (!notice_) return;
-    const int top = window_.menu("データ") ? window_.menu("データ")->parentWidget()->height() : 0;
-    notice_->move(std::max(0, window_.width() - notice_->width() - 8), top + 4);
+    // At the chart area's lower right: the panel line above the chart and the switch at its
+    // top right stay readable.
+    const QRect chart = window_.chartView()->geometry();
+    notice_->move(std::max(0, window_.width() - notice_->width() - 8),
+                  std::max(0, chart.bottom() - notice_->height() - 8));
 }
 
 bool MarketActions::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::Resize) placeNotice();
+    if ((watched == &window_ || watched == window_.chartView()) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeNotice();
     return QObject::eventFilter(watched, event);
 }
 
@@ -168,8 +178,16 @@ bool MarketActions::runUpdate() {
         try {
             auto summary =
                 market::updateMarketData(root, connection, market::kMaxUpdateDays, day, hooks);
+            // The update ends with the whole market's figures, kept for the 市場 view.
+            std::string notice;
+            try {
+                notice = analysis::updateNotice(analysis::analyseRoot(root).analysis);
+            } catch (const Exception& e) {
+                notice = "強気％を計算できませんでした: " + e.message();
+            }
             const std::lock_guard lock(run->mutex);
             run->summary = std::move(summary);
+            run->notice = std::move(notice);
         } catch (const market::Cancelled&) {
             const std::lock_guard lock(run->mutex);
             run->cancelled = true;
@@ -235,7 +253,9 @@ bool MarketActions::runUpdate() {
         });
         refreshTitle();
         form_.platform.showMessage("J-Quants APIから更新しました。\n" +
-                                   market::summaryText(*run->summary));
+                                   market::summaryText(*run->summary) +
+                                   (run->notice.empty() ? "" : "\n" + run->notice));
+        emit updated();
         return true;
     }
     if (run->cancelled) {

@@ -38,6 +38,10 @@ class MarketActions : public QObject {
     // Asks the user a yes-or-no question (a message box; tests answer themselves).
     std::function<bool(const QString&)> confirm;
 
+  signals:
+    // An update completed: the files and the store's figures are new.
+    void updated();
+
   private:
     void placeNotice();
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -62,6 +62,45 @@ TEST(TextbookConstruction, AHighFirstExtendsTheColumnOtherwiseTheLowMayReverseIt
               (std::vector<std::string>{"X105-100", "O104-102"}));
 }
 
+// A chart run with the textbook construction draws the textbook columns, on the scale's
+// levels or on levels given (a bullish percent's 2-point boxes).
+TEST(TextbookConstruction, TheChartRunDrawsTheTextbookColumns) {
+    struct Case {
+        std::vector<long long> oldestFirst;
+        bool onSteps;  // 2-point boxes from 100 to 0, else the fixed 1.5% scale
+        std::vector<std::string> columns;
+    };
+    const std::vector<Case> cases = {
+        // A close takes the highest level at or below it: 1000 starts at 993, 1014 reaches
+        // 1009, 1000 is no reversal of 1025 (that needs 978), 950 is.
+        {{1000, 1014, 1040, 1000, 950, 1100}, false, {"X1025-993", "O1009-963", "X1091-978"}},
+        {{40, 42, 44, 38, 37, 50}, true, {"X44-40", "O42-38", "X50-40"}},
+        {{60, 59, 50}, true, {"O60-50"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<chart::Close> closes;
+        for (auto it = c.oldestFirst.rbegin(); it != c.oldestFirst.rend(); ++it)
+            closes.push_back(chart::Close::of(*it));
+        chart::ChartRequest request;
+        request.closes = closes;
+        request.days = static_cast<int>(closes.size());
+        request.construction = chart::Construction::Textbook;
+        request.scale = {false, 0.015L, true};
+        const chart::Chart drawn =
+            c.onSteps ? chart::runChartOnLevels(request, chart::stepLevels(100, 0, 2))
+                      : chart::runChart(request);
+        std::vector<std::string> columns;
+        for (const auto& column : drawn.columns)
+            if (!column.empty())
+                columns.push_back(std::string(column.rising ? "X" : "O") +
+                                  std::to_string(*drawn.level(column.topRow)) + "-" +
+                                  std::to_string(*drawn.level(column.bottomRow)));
+        EXPECT_EQ(columns, c.columns) << ::testing::PrintToString(c.oldestFirst);
+    }
+    EXPECT_EQ(chart::stepLevels(10, 0, 4), (std::vector<long long>{10, 6, 2}));
+    EXPECT_TRUE(chart::stepLevels(10, 0, 0).empty());
+}
+
 TEST(TextbookConstruction, TheChartRunDrawsItOverTheChartsLevels) {
     // A fall from 1000 to 900 (newest first): the textbook's first column holds the
     // starting box in row 2, the program's own column starts one box below it.

@@ -27,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<market::CalendarDay> days;
         market::readCalendarPage(body, days);
     });
+    attempt([](std::string& body) {
+        std::vector<market::IndexBar> bars;
+        market::readIndexBarsPage(body, bars);
+    });
     attempt([](std::string& body) { (void)market::serviceMessageOf(body); });
     return 0;
 }

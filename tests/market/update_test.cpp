@@ -33,8 +33,9 @@ TEST_F(Update, AFirstUpdateFillsTheStoreFromEveryPageAndBuildsTheFiles) {
     EXPECT_EQ(summary.daysAdded, 20);
     EXPECT_EQ(summary.issues, 14);
     EXPECT_EQ(summary.unknownCodes, std::vector<std::string>{"9998"});
-    // Three pages a day (14 rows, 5 a page): calendar, master and 20 days.
-    EXPECT_EQ(summary.requests, 2 + 20 * 3);
+    // Three pages a day (14 rows, 5 a page): calendar, master and 20 days; then TOPIX over
+    // those days, four pages.
+    EXPECT_EQ(summary.requests, 2 + 20 * 3 + 4);
     EXPECT_EQ(server().keysSeen(), std::set<std::string>{options.apiKey});
     for (const auto& request : server().requests())
         EXPECT_EQ(request.find(options.apiKey), std::string::npos) << request;

@@ -4,17 +4,21 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "app/form.h"
 #include "app/window/main_window.h"
 #include "app/window/market_actions.h"
+#include "app/window/market_view.h"
 #include "app/window/qt_platform.h"
 #include "data/text_file.h"
 #include "tables/convert.h"
@@ -112,6 +116,34 @@ TEST_F(MarketWindow, TheNoticeOffersTheUpdateWhichRunsWithTheWindowLive) {
     form.reset();
     open();
     EXPECT_FALSE(actions()->notice());
+}
+
+TEST_F(MarketWindow, TheMarketViewReachesItsSectorsMembersAndTheStrengthSwitch) {
+    open();
+    ASSERT_TRUE(actions()->runUpdate());
+    // The update's notice ends with the whole market's figures.
+    EXPECT_NE(messages.back().find("\n強気％ "), std::string::npos) << messages.back();
+    EXPECT_NE(messages.back().find(", 業種の変化 "), std::string::npos) << messages.back();
+
+    auto* view = window->findChild<MarketView*>("MarketView");
+    ASSERT_NE(view, nullptr);
+    window->findChild<QAbstractButton*>("MarketViewButton")->click();
+    ASSERT_TRUE(view->view() && view->view()->isVisible());
+    EXPECT_NE(view->status()->text().indexOf("市場 強気％"), -1);
+    EXPECT_EQ(view->sectors()->rowCount(), 5);  // five issues in five sectors
+    EXPECT_EQ(view->shownGroup(), "市場");
+    view->sectors()->selectRow(0);
+    EXPECT_EQ(view->shownGroup(), "0050");
+    ASSERT_EQ(view->members()->rowCount(), 1);
+    QTableWidget* members = view->members();
+    QTest::mouseDClick(members->viewport(), Qt::LeftButton, {},
+                       members->visualItemRect(members->item(0, 0)).center());
+    EXPECT_EQ(form->Edit1.text().substr(0, 4), "1301");
+
+    view->switchButton(1)->click();  // 対TOPIX
+    EXPECT_TRUE(view->strengthChart()->isVisible());
+    view->switchButton(0)->click();  // 価格
+    EXPECT_FALSE(view->strengthChart()->isVisible());
 }
 
 TEST_F(MarketWindow, ACancelledUpdateKeepsTheFilesAsTheyWere) {
