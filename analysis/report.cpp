@@ -5,9 +5,12 @@
 #include <map>
 
 #include "chart/decorations.h"
+#include "tables/comma_text.h"
 #include "tables/convert.h"
 
 namespace analysis {
+
+using tables::csvField;
 
 namespace {
 
@@ -79,16 +82,6 @@ std::string bullishPercentText(const GroupDay& day) {
     std::string text = "強気％ " + percentText(bp) + "%";
     if (day.status != Status::none) text += "（" + std::string(statusText(day.status)) + "）";
     return text;
-}
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
 }
 
 Report reportOf(const MarketAnalysis& analysis, std::size_t from, std::size_t to,

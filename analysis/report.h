@@ -50,7 +50,4 @@ std::string reportCsv(const MarketAnalysis& analysis, const Report& report);
 // day before the newest to the newest.
 std::string updateNotice(const MarketAnalysis& analysis);
 
-// A CSV field, quoted when it must be.
-std::string csvField(std::string_view text);
-
 }  // namespace analysis

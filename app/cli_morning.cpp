@@ -10,6 +10,7 @@
 #include "app/cli_pictures.h"
 #include "data/text_file.h"
 #include "market/market.h"
+#include "tables/comma_text.h"
 #include "tables/convert.h"
 #include "tables/errors.h"
 
@@ -47,8 +48,8 @@ void saveCsv(const std::string& path, const std::string& csv) {
 
 std::string breadthCsvLine(const MarketAnalysis& analysis, const Group& group, std::size_t d) {
     const GroupDay& day = group.days[d];
-    using analysis::csvField;
     using analysis::percentText;
+    using tables::csvField;
     return formatDate(analysis.days()[d]) + ',' + csvField(group.code) + ',' +
            csvField(group.name) + ',' + intToStr(day.members) + ',' +
            percentText(day.bullishPercent()) + ',' + std::string(analysis::statusText(day.status)) +

@@ -9,60 +9,43 @@
 
 #include "analysis/morning.h"
 #include "analysis/report.h"
+#include "bench/emulated_exchange.h"
 #include "data/text_file.h"
 #include "market/market.h"
 #include "market/store.h"
-#include "tools/jquants_server.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using market::Day;
 
-constexpr int kIssues = 4000;
 // The first update's day, and the day 100 trading days later (with a week's gap per month
 // nowhere: the emulator's calendar has every weekday but New Year's Day).
 const Day kFirstDay = market::dayOf(20240122);
 const Day kToday = market::dayOf(20240610);
 
 struct Market {
-    Market() {
-        fs::remove_all(dir);
-        const auto made = jquants_emulator::makeCertificate(dir / "tls");
-        jquants_emulator::ServerOptions options;
-        options.today = kFirstDay;
-        options.certificate = made.certificate;
-        options.privateKey = made.privateKey;
-        server = std::make_unique<jquants_emulator::Server>(
-            jquants_emulator::generatedMarket(kIssues, market::dayOf(20210101),
-                                              market::dayOf(20241231)),
-            options);
-        connection.base = server->base();
-        connection.key = options.apiKey;
-        connection.caFile = made.certificate.string();
-        connection.requestsPerMinute = 1000000;
-        connection.retryWaitSeconds = 0;
-        fs::create_directories(root.priceFile().parent_path());
-        std::string header;
-        for (int i = 0; i < 197; ++i) header += "," + std::to_string(1301 + i * 20);
-        data::writeLines(root.priceFile(), {header});
+    Market()
+        : exchange("dravik-analysis-bench", kFirstDay, market::dayOf(20210101),
+                   market::dayOf(20241231)),
+          root(exchange.freshRoot("root")),
+          dir(exchange.dir),
+          server(exchange.server),
+          connection(exchange.connection) {
         market::updateMarketData(root, connection, 400, kFirstDay);
         server->setToday(kToday - std::chrono::days(1));
         market::updateMarketData(root, connection, 400, kToday - std::chrono::days(1));
         server->setToday(kToday);
     }
-    ~Market() {
-        server.reset();
-        fs::remove_all(dir);
-    }
     void forget(const data::DataRoot& at) const {
         market::Store store(market::Store::fileIn(at));
         store.setCached("morning", "");
     }
-    fs::path dir = fs::temp_directory_path() / "dravik-analysis-bench";
-    data::DataRoot root{dir / "root"};
-    std::unique_ptr<jquants_emulator::Server> server;
-    market::Connection connection;
+    bench_support::EmulatedExchange exchange;
+    data::DataRoot root;
+    const fs::path& dir;
+    std::unique_ptr<jquants_emulator::Server>& server;
+    market::Connection& connection;
 };
 
 Market& whole() {
@@ -86,7 +69,11 @@ void MarketAnalysisAnewFromTheStore(benchmark::State& state) {
     }
     state.counters["days"] = static_cast<double>(days);
 }
-BENCHMARK(MarketAnalysisAnewFromTheStore)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+BENCHMARK(MarketAnalysisAnewFromTheStore)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime();
 
 void MarketAnalysisAfterAOneDayUpdate(benchmark::State& state) {
     auto& m = whole();
@@ -106,7 +93,11 @@ void MarketAnalysisAfterAOneDayUpdate(benchmark::State& state) {
         if (run.kind != analysis::RunKind::carried) state.SkipWithError("not carried on");
     }
 }
-BENCHMARK(MarketAnalysisAfterAOneDayUpdate)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+BENCHMARK(MarketAnalysisAfterAOneDayUpdate)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime();
 
 void MarketAnalysisUnchanged(benchmark::State& state) {
     auto& m = whole();

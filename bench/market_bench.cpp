@@ -5,58 +5,21 @@
 
 #include <filesystem>
 
+#include "bench/emulated_exchange.h"
 #include "data/text_file.h"
 #include "market/market.h"
-#include "tools/jquants_server.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using market::Day;
 
-constexpr int kIssues = 4000;
 constexpr int kDays = 400;
 const Day kToday = market::dayOf(20240614);
 
-struct Exchange {
-    Exchange() {
-        fs::remove_all(dir);
-        const auto made = jquants_emulator::makeCertificate(dir / "tls");
-        jquants_emulator::ServerOptions options;
-        options.today = kToday;
-        options.certificate = made.certificate;
-        options.privateKey = made.privateKey;
-        server = std::make_unique<jquants_emulator::Server>(
-            jquants_emulator::generatedMarket(kIssues, market::dayOf(20190101),
-                                              market::dayOf(20241231)),
-            options);
-        connection.base = server->base();
-        connection.key = options.apiKey;
-        connection.caFile = made.certificate.string();
-        connection.requestsPerMinute = 1000000;
-        connection.retryWaitSeconds = 0;
-    }
-    ~Exchange() {
-        server.reset();
-        fs::remove_all(dir);
-    }
-    // A data root with the watch list of the sample price file's size.
-    data::DataRoot freshRoot(const std::string& name) const {
-        const data::DataRoot root{dir / name};
-        fs::remove_all(root.root);
-        fs::create_directories(root.priceFile().parent_path());
-        std::string header;
-        for (int i = 0; i < 197; ++i) header += "," + std::to_string(1301 + i * 20);
-        data::writeLines(root.priceFile(), {header});
-        return root;
-    }
-    fs::path dir = fs::temp_directory_path() / "dravik-market-bench";
-    std::unique_ptr<jquants_emulator::Server> server;
-    market::Connection connection;
-};
-
-Exchange& exchange() {
-    static Exchange instance;
+bench_support::EmulatedExchange& exchange() {
+    static bench_support::EmulatedExchange instance(
+        "dravik-market-bench", kToday, market::dayOf(20190101), market::dayOf(20241231));
     return instance;
 }
 

@@ -2,22 +2,11 @@
 
 #include "screening/screening.h"
 #include "tables/code_lookup.h"
+#include "tables/comma_text.h"
 
 namespace screening {
 
-namespace {
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
-}  // namespace
+using tables::csvField;
 
 std::string resultsCsv(const WorkingTable& settingsTable, const WorkingTable& results,
                        const WorkingTable& codeTable, const RunNotes& notes) {

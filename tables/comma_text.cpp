@@ -41,6 +41,16 @@ std::vector<std::string> splitCommaText(std::string_view text) {
     return fields;
 }
 
+std::string csvField(std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    std::string quoted = "\"";
+    for (const char c : field) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 std::string quoteField(std::string_view field) {
     bool needsQuotes = false;
     for (char c : field) {

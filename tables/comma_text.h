@@ -20,6 +20,10 @@ std::vector<std::string> splitCommaText(std::string_view text);
 // One field as written in comma text: quoted when it holds a blank, a quote or a comma.
 std::string quoteField(std::string_view field);
 
+// One field of a CSV file written for other programs (a spreadsheet): quoted only when it
+// holds a comma, a quote or a line break.
+std::string csvField(std::string_view field);
+
 // Lines split at CR, LF or CR LF; a line break at the very end adds no empty line.
 std::vector<std::string> splitLines(std::string_view text);
 

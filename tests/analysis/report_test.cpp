@@ -1,6 +1,7 @@
 // What changed between two days of a market made by hand: the groups' status changes, the
 // stock whose double top lifted the bullish percent, their order, the CSV and the notice.
 #include "analysis/report.h"
+#include "tables/comma_text.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ TEST(Report, TheChangesBetweenTwoDaysInTheMorningsOrder) {
     const auto watched = analysis::reportOf(analysis, 12, 13, std::vector<std::string>{"9999"});
     EXPECT_TRUE(watched.stocks.empty());
     EXPECT_EQ(watched.groups.size(), 2u);
-    EXPECT_EQ(analysis::csvField("a,\"b\""), "\"a,\"\"b\"\"\"");
+    EXPECT_EQ(tables::csvField("a,\"b\""), "\"a,\"\"b\"\"\"");
 }
 
 }  // namespace
