@@ -68,23 +68,11 @@ std::array<Pattern, kCatalogueCount - kPatternCount> formations() {
 // ---------------------------------------------------------------------------
 // PatternReader
 
-PatternReader::PatternReader(const Chart& chart) : chart_(chart) {
-    spans_.resize(static_cast<std::size_t>(chart.lastColumn()) + 1);
-    for (const Column& column : chart.columns)
-        if (!column.empty())
-            spans_[static_cast<std::size_t>(column.col)] = {true, column.rising, column.topRow,
-                                                            column.bottomRow};
-}
-
-const PatternReader::Span& PatternReader::span(int col) const {
-    static const Span none;
-    return col >= 2 && col < static_cast<int>(spans_.size()) ? spans_[static_cast<std::size_t>(col)]
-                                                             : none;
-}
+PatternReader::PatternReader(const Chart& chart) : chart_(chart) {}
 
 int PatternReader::reversalRow(int col) const {
-    const Span& column = span(col);
-    const Span& before = span(col - 1);
+    const Span column = span(col);
+    const Span before = span(col - 1);
     const int reversal = std::max(chart_.reversal, 1);
     if (!before.drawn) return column.rising ? column.bottom : column.top;
     const int row = column.rising ? before.bottom - reversal : before.top + reversal;
@@ -240,9 +228,14 @@ std::optional<int> PatternReader::test(Pattern pattern, int k) const {
 
 std::vector<Completion> PatternReader::formationsAt(int col) const {
     std::vector<Completion> found;
-    if (!span(col).drawn) return found;
+    const Span column = span(col);
+    if (!column.drawn) return found;
+    // Every formation completes in a column of its side: the buys in an X column, the
+    // sells in an O column.
+    const Side side = column.rising ? Side::Buy : Side::Sell;
     for (const Pattern pattern : formations())
-        if (const auto row = test(pattern, col)) found.push_back({pattern, *row});
+        if (infoOf(pattern).side == side)
+            if (const auto row = test(pattern, col)) found.push_back({pattern, *row});
     return found;
 }
 

@@ -65,7 +65,14 @@ class PatternReader {
         bool rising = false;
         int top = 0, bottom = 0;  // chart rows of the highest and the lowest box
     };
-    const Span& span(int col) const;
+    // Read from the chart as asked: a reading looks at a few of a long chart's columns.
+    Span span(int col) const {
+        const auto index = static_cast<std::size_t>(col - 2);
+        if (col < 2 || index >= chart_.columns.size()) return {};
+        const Column& column = chart_.columns[index];
+        if (column.empty()) return {};
+        return {true, column.rising, column.topRow, column.bottomRow};
+    }
     bool x(int col) const { return span(col).drawn && span(col).rising; }
     bool o(int col) const { return span(col).drawn && !span(col).rising; }
     int boxes(int col) const { return span(col).bottom - span(col).top + 1; }
@@ -76,7 +83,6 @@ class PatternReader {
     bool aboveSupportLine(int col) const;
 
     const Chart& chart_;
-    std::vector<Span> spans_;  // index = chart column
     mutable std::optional<std::vector<std::pair<int, int>>> supportInForce_;  // column ranges
 };
 
