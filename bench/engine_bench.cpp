@@ -30,47 +30,48 @@ std::vector<chart::Close> sampleCloses(benchmark::State& state) {
     return closes.value_or(std::vector<chart::Close>{});
 }
 
-void ChartValue500Closes(benchmark::State& state) {
-    const auto closes = sampleCloses(state);
+// The chart of the sample's 500 closes on 1.5% boxes.
+chart::ChartRequest sampleRequest(const std::vector<chart::Close>& closes,
+                                  chart::Construction construction = chart::Construction::Program,
+                                  chart::DayCount count = chart::DayCount::SeriesDays) {
     chart::ChartRequest request;
     request.closes = closes;
     request.days = 500;
     request.scale.ratio = 0.015L;
+    request.construction = construction;
+    request.count = count;
+    return request;
+}
+
+void chartValue(benchmark::State& state, chart::Construction construction) {
+    const auto closes = sampleCloses(state);
+    const auto request = sampleRequest(closes, construction);
     for (auto _ : state) benchmark::DoNotOptimize(chart::runChart(request));
-    const auto chart = chart::runChart(request);
-    state.counters["columns"] = chart.lastColumn() - 1;
+    state.counters["columns"] = chart::runChart(request).lastColumn() - 1;
+}
+
+void ChartValue500Closes(benchmark::State& state) {
+    chartValue(state, chart::Construction::Program);
 }
 BENCHMARK(ChartValue500Closes)->Unit(benchmark::kMicrosecond);
 
 void ChartValue500ClosesTextbook(benchmark::State& state) {
-    const auto closes = sampleCloses(state);
-    chart::ChartRequest request;
-    request.closes = closes;
-    request.days = 500;
-    request.scale.ratio = 0.015L;
-    request.construction = chart::Construction::Textbook;
-    for (auto _ : state) benchmark::DoNotOptimize(chart::runChart(request));
-    const auto chart = chart::runChart(request);
-    state.counters["columns"] = chart.lastColumn() - 1;
+    chartValue(state, chart::Construction::Textbook);
 }
 BENCHMARK(ChartValue500ClosesTextbook)->Unit(benchmark::kMicrosecond);
 
 void ChartValueAndPatterns500Closes(benchmark::State& state) {
     const auto closes = sampleCloses(state);
-    chart::ChartRequest request;
-    request.closes = closes;
-    request.days = 500;
-    request.count = chart::DayCount::PricedDays;
+    const auto request =
+        sampleRequest(closes, chart::Construction::Program, chart::DayCount::PricedDays);
     for (auto _ : state) benchmark::DoNotOptimize(chart::patternsOf(chart::runChart(request)));
 }
 BENCHMARK(ChartValueAndPatterns500Closes)->Unit(benchmark::kMicrosecond);
 
 void ChartValueAndAllPatterns500Closes(benchmark::State& state) {
     const auto closes = sampleCloses(state);
-    chart::ChartRequest request;
-    request.closes = closes;
-    request.days = 500;
-    request.count = chart::DayCount::PricedDays;
+    const auto request =
+        sampleRequest(closes, chart::Construction::Program, chart::DayCount::PricedDays);
     for (auto _ : state)
         benchmark::DoNotOptimize(chart::cataloguePatternsOf(chart::runChart(request)));
 }

@@ -88,32 +88,42 @@ std::string readPage(std::string& body, OnRow&& onRow) {
     return key;
 }
 
+// The fields a day's bar shares with an index's: the date and the four prices. False for
+// another field.
+template <class DayPrices>
+bool readDayAndPrices(std::string_view name, ondemand::value& value, DayPrices& bar, bool& dated) {
+    if (name == "Date") {
+        bar.day = dateOf(value);
+        dated = true;
+    } else if (name == "O") {
+        bar.open = number(value);
+    } else if (name == "H") {
+        bar.high = number(value);
+    } else if (name == "L") {
+        bar.low = number(value);
+    } else if (name == "C") {
+        bar.close = number(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 Bar barFrom(ondemand::object& row) {
     Bar bar;
     bool dated = false;
     for (auto field : row) {
         const std::string_view name = field.unescaped_key().value();
         ondemand::value value = field.value();
-        if (name == "Date") {
-            bar.day = dateOf(value);
-            dated = true;
-        } else if (name == "Code") {
+        if (readDayAndPrices(name, value, bar, dated)) continue;
+        if (name == "Code")
             bar.code = codeOf(value);
-        } else if (name == "O") {
-            bar.open = number(value);
-        } else if (name == "H") {
-            bar.high = number(value);
-        } else if (name == "L") {
-            bar.low = number(value);
-        } else if (name == "C") {
-            bar.close = number(value);
-        } else if (name == "Vo") {
+        else if (name == "Vo")
             bar.volume = number(value);
-        } else if (name == "AdjFactor") {
+        else if (name == "AdjFactor")
             bar.adjFactor = number(value);
-        } else if (name == "AdjC") {
+        else if (name == "AdjC")
             bar.adjClose = number(value);
-        }
     }
     if (!dated || bar.code.empty()) malformedReply("Date または Code のない行");
     return bar;
@@ -179,18 +189,7 @@ std::string readIndexBarsPage(std::string& body, std::vector<IndexBar>& bars) {
         for (auto field : row) {
             const std::string_view name = field.unescaped_key().value();
             ondemand::value value = field.value();
-            if (name == "Date") {
-                bar.day = dateOf(value);
-                dated = true;
-            } else if (name == "O") {
-                bar.open = number(value);
-            } else if (name == "H") {
-                bar.high = number(value);
-            } else if (name == "L") {
-                bar.low = number(value);
-            } else if (name == "C") {
-                bar.close = number(value);
-            }
+            readDayAndPrices(name, value, bar, dated);
         }
         if (!dated) malformedReply("Date のない行");
         bars.push_back(bar);

@@ -390,6 +390,26 @@ struct Query {
     std::string withoutPage;  // the query text without pagination_key
 };
 
+// A pagination key names the row the next page starts at and the query it belongs to:
+// "ROW.TAG.".
+std::string pageTag(const Query& query) {
+    return std::to_string(std::hash<std::string>{}(query.withoutPage) % 100000);
+}
+
+std::string pageKey(const Query& query, std::size_t row) {
+    return std::to_string(row) + "." + pageTag(query) + ".";
+}
+
+// The row the page starts at: 0 without a key, nothing for a key this query did not give.
+std::optional<std::size_t> pageOffset(const Query& query) {
+    const auto page = query.values.find("pagination_key");
+    if (page == query.values.end()) return 0;
+    const auto dot = page->second.find('.');
+    if (dot == std::string::npos || page->second.substr(dot + 1) != pageTag(query) + ".")
+        return std::nullopt;
+    return std::stoul(page->second.substr(0, dot));
+}
+
 Query parseTarget(const std::string& target) {
     Query query;
     const auto mark = target.find('?');
@@ -508,15 +528,9 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
                                         std::pair<Day, int>{from, -1});
              it != data_.calendar.end() && it->first <= to; ++it)
             if (it->second == 1 || it->second == 2) days.push_back(it->first);
-        std::size_t offset = 0;
-        const std::string pageTag =
-            std::to_string(std::hash<std::string>{}(query.withoutPage) % 100000);
-        if (const auto page = query.values.find("pagination_key"); page != query.values.end()) {
-            const auto dot = page->second.find('.');
-            if (dot == std::string::npos || page->second.substr(dot + 1) != pageTag + ".")
-                return badParameter("Invalid pagination_key.");
-            offset = std::stoul(page->second.substr(0, dot));
-        }
+        const auto start = pageOffset(query);
+        if (!start) return badParameter("Invalid pagination_key.");
+        const std::size_t offset = *start;
         const std::size_t end = std::min(
             days.size(), offset + static_cast<std::size_t>(std::max(1, options_.pageRows)));
         std::string body = "{\"data\":[";
@@ -534,8 +548,7 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
             body += '}';
         }
         body += "]";
-        if (end < days.size())
-            body += ",\"pagination_key\":\"" + std::to_string(end) + "." + pageTag + ".\"";
+        if (end < days.size()) body += ",\"pagination_key\":\"" + pageKey(query, end) + "\"";
         return {200, body + "}"};
     }
 
@@ -587,15 +600,9 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
         }
     }
 
-    std::size_t offset = 0;
-    const std::string pageTag =
-        std::to_string(std::hash<std::string>{}(query.withoutPage) % 100000);
-    if (const auto page = query.values.find("pagination_key"); page != query.values.end()) {
-        const auto dot = page->second.find('.');
-        if (dot == std::string::npos || page->second.substr(dot + 1) != pageTag + ".")
-            return badParameter("Invalid pagination_key.");
-        offset = std::stoul(page->second.substr(0, dot));
-    }
+    const auto start = pageOffset(query);
+    if (!start) return badParameter("Invalid pagination_key.");
+    const std::size_t offset = *start;
     const std::size_t pageRows = static_cast<std::size_t>(std::max(1, options_.pageRows));
     const std::size_t end = std::min(rows.size(), offset + pageRows);
     const auto splits = data_.splits;
@@ -659,8 +666,7 @@ std::pair<int, std::string> Server::answer(const std::string& target, const std:
         body += '}';
     }
     body += "]";
-    if (end < rows.size())
-        body += ",\"pagination_key\":\"" + std::to_string(end) + "." + pageTag + ".\"";
+    if (end < rows.size()) body += ",\"pagination_key\":\"" + pageKey(query, end) + "\"";
     body += "}";
     return {200, body};
 }

@@ -18,20 +18,8 @@ chart::LevelColumn oneYenBoxes() {
     return levels;
 }
 
-// Each column as its direction and its top and bottom levels, e.g. "X103-100".
-std::vector<std::string> columnsOf(std::vector<long long> oldestFirst, int reversal = 3,
-                                   std::vector<std::pair<long long, long long>> highLow = {}) {
-    const auto levels = oneYenBoxes();
-    std::vector<chart::Close> closes, highs, lows;
-    for (auto it = oldestFirst.rbegin(); it != oldestFirst.rend(); ++it)
-        closes.push_back(chart::Close::of(*it));
-    for (auto it = highLow.rbegin(); it != highLow.rend(); ++it) {
-        highs.push_back(chart::Close::of(it->first));
-        lows.push_back(chart::Close::of(it->second));
-    }
-    const auto drawing = chart::drawTextbook(
-        {&levels, closes, highs, lows, static_cast<int>(closes.size()), reversal});
-    const chart::Chart drawn = chart::chartOfDrawing(drawing, levels, false);
+// Each drawn column as its direction and its top and bottom levels, e.g. "X103-100".
+std::vector<std::string> columnTexts(const chart::Chart& drawn) {
     std::vector<std::string> columns;
     for (const auto& column : drawn.columns)
         if (!column.empty())
@@ -39,6 +27,29 @@ std::vector<std::string> columnsOf(std::vector<long long> oldestFirst, int rever
                               std::to_string(*drawn.level(column.topRow)) + "-" +
                               std::to_string(*drawn.level(column.bottomRow)));
     return columns;
+}
+
+// A series written oldest first as the engine takes it, day 1 (the newest) first.
+std::vector<chart::Close> closesOf(const std::vector<long long>& oldestFirst) {
+    std::vector<chart::Close> closes;
+    for (auto it = oldestFirst.rbegin(); it != oldestFirst.rend(); ++it)
+        closes.push_back(chart::Close::of(*it));
+    return closes;
+}
+
+// Each column as its direction and its top and bottom levels, e.g. "X103-100".
+std::vector<std::string> columnsOf(std::vector<long long> oldestFirst, int reversal = 3,
+                                   std::vector<std::pair<long long, long long>> highLow = {}) {
+    const auto levels = oneYenBoxes();
+    const std::vector<chart::Close> closes = closesOf(oldestFirst);
+    std::vector<chart::Close> highs, lows;
+    for (auto it = highLow.rbegin(); it != highLow.rend(); ++it) {
+        highs.push_back(chart::Close::of(it->first));
+        lows.push_back(chart::Close::of(it->second));
+    }
+    const auto drawing = chart::drawTextbook(
+        {&levels, closes, highs, lows, static_cast<int>(closes.size()), reversal});
+    return columnTexts(chart::chartOfDrawing(drawing, levels, false));
 }
 
 TEST(TextbookConstruction, ThreeBoxReversalsOneBoxBesideTheLastBox) {
@@ -78,9 +89,7 @@ TEST(TextbookConstruction, TheChartRunDrawsTheTextbookColumns) {
         {{60, 59, 50}, true, {"O60-50"}},
     };
     for (const Case& c : cases) {
-        std::vector<chart::Close> closes;
-        for (auto it = c.oldestFirst.rbegin(); it != c.oldestFirst.rend(); ++it)
-            closes.push_back(chart::Close::of(*it));
+        const std::vector<chart::Close> closes = closesOf(c.oldestFirst);
         chart::ChartRequest request;
         request.closes = closes;
         request.days = static_cast<int>(closes.size());
@@ -89,13 +98,7 @@ TEST(TextbookConstruction, TheChartRunDrawsTheTextbookColumns) {
         const chart::Chart drawn =
             c.onSteps ? chart::runChartOnLevels(request, chart::stepLevels(100, 0, 2))
                       : chart::runChart(request);
-        std::vector<std::string> columns;
-        for (const auto& column : drawn.columns)
-            if (!column.empty())
-                columns.push_back(std::string(column.rising ? "X" : "O") +
-                                  std::to_string(*drawn.level(column.topRow)) + "-" +
-                                  std::to_string(*drawn.level(column.bottomRow)));
-        EXPECT_EQ(columns, c.columns) << ::testing::PrintToString(c.oldestFirst);
+        EXPECT_EQ(columnTexts(drawn), c.columns) << ::testing::PrintToString(c.oldestFirst);
     }
     EXPECT_EQ(chart::stepLevels(10, 0, 4), (std::vector<long long>{10, 6, 2}));
     EXPECT_TRUE(chart::stepLevels(10, 0, 0).empty());
@@ -147,21 +150,14 @@ TEST(TextbookConstruction, InAFallingColumnTheLowFirstExtendsItOtherwiseTheHighM
 TEST(TextbookConstruction, TheChartRunDrawsItOnThePercentageScale) {
     // Oldest first; levels from 1000 by 2%: 1000 980 960 940 921 902 883 865 847 830 813.
     const std::vector<long long> oldestFirst{950, 990, 1000, 955, 925, 899, 940, 970};
-    std::vector<chart::Close> closes;
-    for (auto it = oldestFirst.rbegin(); it != oldestFirst.rend(); ++it)
-        closes.push_back(chart::Close::of(*it));
+    const std::vector<chart::Close> closes = closesOf(oldestFirst);
     chart::ChartRequest request;
     request.closes = closes;
     request.days = static_cast<int>(closes.size());
     request.scale.ratio = 0.02L;
     request.construction = chart::Construction::Textbook;
     const chart::Chart chart = chart::runChart(request);
-    std::vector<std::string> columns;
-    for (const auto& column : chart.columns)
-        if (!column.empty())
-            columns.push_back(std::string(column.rising ? "X" : "O") +
-                              std::to_string(*chart.level(column.topRow)) + "-" +
-                              std::to_string(*chart.level(column.bottomRow)));
+    const std::vector<std::string> columns = columnTexts(chart);
     // 950 starts at the level at or below it, 940; 990 rises to 980, 1000 to 1000; 955 is
     // no reversal (940 is three boxes down), 925 is: 〇s from 980 to the level at or above
     // it, 940; 899 falls to 902; 940 does not reach 960 (three above 902), 970 does: ×s
@@ -187,9 +183,7 @@ TEST(FixedScale, ANewHighLeavesEveryEarlierColumnAsItWas) {
              {chart::Construction::Program, chart::Construction::Textbook})
             for (const bool fixed : {true, false}) {
                 const auto columnsOf = [&](const std::vector<long long>& series) {
-                    std::vector<chart::Close> closes;
-                    for (auto it = series.rbegin(); it != series.rend(); ++it)
-                        closes.push_back(chart::Close::of(*it));
+                    const std::vector<chart::Close> closes = closesOf(series);
                     chart::ChartRequest request;
                     request.closes = closes;
                     request.days = 1000;

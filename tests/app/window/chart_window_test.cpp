@@ -47,11 +47,7 @@ struct ChartWindow {
         form.reset();
     }
     data::DataRoot root() const { return data::DataRoot{dir.path()}; }
-    QAction* action(const char* name) const {
-        auto* found = window->findChild<QAction*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    QAction* action(const char* name) const { return findNamed<QAction>(*window, name); }
 
     ScratchDir dir;
     QtPlatform platform;

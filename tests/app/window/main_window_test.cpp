@@ -55,9 +55,7 @@ struct WindowFixture {
     }
     template <class T>
     T* find(const char* name) const {
-        auto* found = window->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return findNamed<T>(*window, name);
     }
 
     ScratchDir dir;
